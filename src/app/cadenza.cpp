@@ -1,0 +1,137 @@
+#include "app/cadenza.h"
+
+#include "app/scramble.h"
+#include "audio/audiolevelsiodevice.h"
+#include "ui_cadenza.h"
+
+#include <QApplication>
+#include <QAudioInput>
+#include <QDir>
+#include <QIcon>
+#include <QSettings>
+#include <QVariant>
+
+const char *const Cadenza::autosavePath = "/tmp/cadenza.times";
+
+namespace {
+
+// A stored value is restored only when it is present and converts cleanly;
+// anything else leaves the form's default in place.
+bool readInt(const QSettings &settings, const char *key, int &out)
+{
+    if (!settings.contains(key))
+        return false;
+    bool ok = false;
+    const int v = settings.value(key).toInt(&ok);
+    if (ok)
+        out = v;
+    return ok;
+}
+
+bool readDouble(const QSettings &settings, const char *key, double &out)
+{
+    if (!settings.contains(key))
+        return false;
+    bool ok = false;
+    const double v = settings.value(key).toDouble(&ok);
+    if (ok)
+        out = v;
+    return ok;
+}
+
+} // namespace
+
+Cadenza::Cadenza(QWidget *parent)
+    : QMainWindow(parent)
+{
+    ui = new Ui::Cadenza;
+    Q_INIT_RESOURCE(cadenza);
+    ui->setupUi(this);
+
+    for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->silenceSpin, ui->startButton,
+                                                            ui->historyList, ui->removeButton, ui->timerDisplay,
+                                                            ui->statsDisplay, this})
+        watched->installEventFilter(this);
+
+    // Names a screen reader (or a test reading the window through AT-SPI)
+    // can find the unlabelled controls by.
+    ui->silenceSpin->setAccessibleName(tr("Silence threshold"));
+    ui->voiceSpin->setAccessibleName(tr("Voice threshold"));
+    ui->gapSpin->setAccessibleName(tr("Silence duration"));
+    ui->minAlgSpin->setAccessibleName(tr("Minimum alg duration"));
+    ui->audioGraph->setAccessibleName(tr("Audio level graph"));
+    ui->timerDisplay->setAccessibleName(tr("Solve timeline"));
+    ui->statsDisplay->setAccessibleName(tr("Statistics chart"));
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/cube.png")));
+    QCoreApplication::setOrganizationName(QStringLiteral("Merlo"));
+    QCoreApplication::setApplicationName(QStringLiteral("Cadenza"));
+
+    QSettings settings;
+    const QString storedPath = settings.value(QStringLiteral("CurrentPath")).toString();
+    if (!storedPath.isEmpty())
+        QDir::setCurrent(storedPath);
+
+    selectInitialInputDevice(settings.value(QStringLiteral("currentDevice")).toString(),
+                             settings.contains(QStringLiteral("currentDevice")));
+
+    // Each restoration that changes a widget runs its slot, as a user change would.
+    int i = 0;
+    double d = 0.0;
+    if (readInt(settings, "modeSlider", i))
+        ui->modeSlider->setValue(i);
+    if (readInt(settings, "showAudioCheck", i))
+        ui->showAudioCheck->setChecked(i != 0);
+    if (readInt(settings, "boostAudioCheck", i))
+        ui->boostAudioCheck->setChecked(i != 0);
+    if (readDouble(settings, "silenceSpin", d))
+        ui->silenceSpin->setValue(d);
+    if (readDouble(settings, "voiceSpin", d))
+        ui->voiceSpin->setValue(d);
+    if (readDouble(settings, "gapSpin", d))
+        ui->gapSpin->setValue(d);
+    if (readDouble(settings, "minAlgSpin", d))
+        ui->minAlgSpin->setValue(d);
+    if (readInt(settings, "splitsCombo", i) && i >= 0 && i < ui->splitsCombo->count())
+        ui->splitsCombo->setCurrentIndex(i);
+    if (readInt(settings, "showStatsCheck", i))
+        ui->showStatsCheck->setChecked(i != 0);
+    if (readInt(settings, "disableAudioCheck", i))
+        ui->disableAudioCheck->setChecked(i != 0);
+
+    currentScramble = generateScramble();
+    ui->scrambleLabel->setText(currentScramble);
+
+    keyClock.start();
+
+    loadTimes(QString::fromLatin1(autosavePath));
+
+    refreshTimerId = startTimer(10, Qt::CoarseTimer);
+
+    updateModeLayout();
+}
+
+Cadenza::~Cadenza()
+{
+    autosave();
+
+    QSettings settings;
+    settings.setValue(QStringLiteral("CurrentPath"), QDir::currentPath());
+    settings.setValue(QStringLiteral("modeSlider"), ui->modeSlider->value());
+    settings.setValue(QStringLiteral("boostAudioCheck"), ui->boostAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("showAudioCheck"), ui->showAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("silenceSpin"), ui->silenceSpin->value());
+    settings.setValue(QStringLiteral("voiceSpin"), ui->voiceSpin->value());
+    settings.setValue(QStringLiteral("gapSpin"), ui->gapSpin->value());
+    settings.setValue(QStringLiteral("minAlgSpin"), ui->minAlgSpin->value());
+    settings.setValue(QStringLiteral("splitsCombo"), ui->splitsCombo->currentIndex());
+    settings.setValue(QStringLiteral("showStatsCheck"), ui->showStatsCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("disableAudioCheck"), ui->disableAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("currentDevice"), currentDevice);
+    settings.sync();
+
+    stopCapture();
+
+    delete ui;
+    ui = nullptr;
+}

@@ -1,0 +1,172 @@
+#ifndef CADENZA_H
+#define CADENZA_H
+
+#include "app/session.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class AudioLevelsIODevice;
+class QAudioDeviceInfo;
+class QAudioInput;
+class QPainter;
+
+namespace Ui {
+class Cadenza;
+}
+
+// The main window owns the whole state of the program: the form, the audio
+// capture, the timing state, the level record of the run being timed and the
+// session as six parallel per-solve arrays. Members are plain and public; the
+// window's operations (defined in the source files of the subsystem that owns
+// them) read and write them directly and call the refresh operations after a
+// change.
+class Cadenza : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Cadenza(QWidget *parent = nullptr);
+    ~Cadenza() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+public slots:
+    void on_startButton_clicked();
+    void on_clipboardButton_clicked();
+    void on_clipboardAO5Button_clicked();
+    void on_clipboardAO12Button_clicked();
+    void on_actionLoad_Times_triggered();
+    void on_actionSave_Times_triggered();
+    void on_silenceSpin_valueChanged(double);
+    void on_voiceSpin_valueChanged(double);
+    void on_removeButton_clicked();
+    void on_actionClear_Times_triggered();
+    void on_modeSlider_valueChanged(int);
+    void on_warningButton_clicked();
+    void on_showAudioCheck_stateChanged(int);
+    void on_minAlgSpin_valueChanged(double);
+    void on_splitsCombo_currentIndexChanged(int);
+    void on_actionExport_CSTimer_Session_triggered();
+    void on_actionCalibrate_Echo_Delay_triggered();
+    void on_showStatsCheck_stateChanged(int);
+    void on_disableAudioCheck_stateChanged(int arg1);
+    void on_actionImport_CSTimer_Session_triggered();
+    void on_plusTwoButton_clicked();
+    void on_dnfButton_clicked();
+    void on_clearButton_clicked();
+    void on_algStoreButton_clicked();
+    void on_algRemoveButton_clicked();
+    void on_actionAudio_Input_triggered();
+
+public:
+    // ---- shell: scrambles and times file -------------------------------
+    QString generateScramble();
+    void saveTimes(const QString &fileName);
+    void loadTimes(const QString &fileName);
+    // Save the session to the autosave file; called after every change of the
+    // session and at shutdown.
+    void autosave();
+    SessionView sessionView() const
+    {
+        return {times, dates, pauseStats, splits, scrambles, penalties};
+    }
+    // Replace the six arrays by an owned session (a load).
+    void replaceSession(SessionData &&data);
+
+    // ---- audio capture ---------------------------------------------------
+    bool startCapture(const QAudioDeviceInfo &device);
+    void stopCapture();
+    void selectInitialInputDevice(const QString &storedDevice, bool hasStored);
+
+    // ---- analyses and live status ---------------------------------------
+    PauseStats computePauseStats();
+    std::vector<qint32> findVoiceOnsets();
+    std::vector<qint32> computeSplitTimes();
+    std::vector<float> findAlgRepetitions();
+    std::vector<float> computeAlgStats();
+    void updateStatusLines(int elapsedMs);
+    void updateModeLayout();
+
+    // ---- statistics and history -----------------------------------------
+    void updateHistory();
+
+    // ---- painters ---------------------------------------------------------
+    void paintAudioGraph();
+    void paintAlgChart();
+    void updateAlgDisplayHeight();
+    void paintStatsChart(QPainter &painter);
+    void paintSolveTimeline();
+    void drawBoxPlot(QPainter &painter, std::vector<float> stats, float lo, float hi, int count, int top,
+                     int height, int margin, const QColor &penColour, const QColor &brushColour);
+
+    // ---- exchange ---------------------------------------------------------
+    void exportCSTimerSession();
+    void importCSTimerSession();
+    void copyAverageText(int n);
+    void copyStatsImage();
+
+    // ---- members, in the order of the session data model -------------------
+    Ui::Cadenza *ui = nullptr;
+    AudioLevelsIODevice *audioDevice = nullptr;
+    QAudioInput *audioInput = nullptr;
+    QString currentDevice;
+    qint32 refreshTimerId = -1;
+    // Monotonic clocks: a wall-clock change during a solve must not change its time.
+    QElapsedTimer solveClock;
+    QElapsedTimer keyClock;
+    bool running = false;
+    qint32 liveElapsedMs = 0;
+    std::vector<float> levels;
+    std::vector<qint32> levelTimes;
+    std::vector<float> times;
+    std::vector<qint64> dates;
+    std::vector<PauseStats> pauseStats;
+    std::vector<std::vector<qint32>> splits;
+    QStringList scrambles;
+    std::vector<qint32> penalties;
+    std::vector<std::vector<float>> algSequences;
+    QStringList algLabels;
+    QString currentScramble;
+
+    // The fixed path of the autosave file.
+    static const char *const autosavePath;
+
+    // ---- keyboard: auto-repeat handling (see the event filter) ---------------
+    // A start made by a key release that may still turn out to be one half of
+    // an auto-repeated release/press pair, and what it replaced.
+    struct PendingStart
+    {
+        bool active = false;
+        int key = 0;
+        ulong timestamp = 0;
+        QElapsedTimer keyClockBefore;
+        qint32 liveElapsedBefore = 0;
+        std::size_t recordSizeBefore = 0;
+        bool recordSwapped = false;
+    } pendingStart;
+    // A stop requested by a key release while running, held back until it is
+    // clear that no press of the same key with the same time stamp follows.
+    struct PendingStop
+    {
+        bool active = false;
+        int key = 0;
+        ulong timestamp = 0;
+        qint32 elapsedMs = 0;
+    } pendingStop;
+    std::vector<float> previousLevels;
+    std::vector<qint32> previousLevelTimes;
+
+    // Start or stop a run; the stop uses the given elapsed time.
+    void startRun();
+    void stopRun(qint32 elapsedMs);
+    void resolvePendingStop();
+};
+
+#endif

@@ -1,0 +1,26 @@
+#ifndef CADENZA_AUDIOLEVELSIODEVICE_H
+#define CADENZA_AUDIOLEVELSIODEVICE_H
+
+#include <QIODevice>
+#include <vector>
+
+// The sink the audio input writes into: it reduces every captured block to one
+// level and keeps the last 100 block levels in a ring.
+class AudioLevelsIODevice : public QIODevice
+{
+    Q_OBJECT
+
+public:
+    explicit AudioLevelsIODevice(QObject *parent);
+    ~AudioLevelsIODevice() override;
+
+    double currentLevel = 0.0;
+    std::vector<float> recentLevels = std::vector<float>(100, 0.0f);
+    qint32 recentIndex = 0;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 len) override;
+};
+
+#endif

@@ -1,0 +1,3 @@
+#include "app/cadenza.h"
+
+void Cadenza::paintSolveTimeline() {}

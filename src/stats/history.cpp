@@ -1,0 +1,9 @@
+#include "app/cadenza.h"
+#include "ui_cadenza.h"
+
+void Cadenza::updateHistory()
+{
+    ui->scrambleLabel->setText(currentScramble);
+    ui->scrambleLabel->repaint();
+    repaint();
+}
