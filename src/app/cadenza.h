@@ -84,6 +84,8 @@ public:
     bool startCapture(const QAudioDeviceInfo &device);
     void stopCapture();
     void selectInitialInputDevice(const QString &storedDevice, bool hasStored);
+    // Forgets a capture that stopped with an error (deleted from the event loop).
+    void dropCapture();
 
     // ---- analyses and live status ---------------------------------------
     PauseStats computePauseStats();

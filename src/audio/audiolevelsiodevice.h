@@ -1,6 +1,8 @@
 #ifndef CADENZA_AUDIOLEVELSIODEVICE_H
 #define CADENZA_AUDIOLEVELSIODEVICE_H
 
+#include "audio/levels.h"
+
 #include <QIODevice>
 #include <vector>
 
@@ -18,9 +20,18 @@ public:
     std::vector<float> recentLevels = std::vector<float>(100, 0.0f);
     qint32 recentIndex = 0;
 
+    // Layout of the blocks the input delivers; set by whoever starts the
+    // capture, before the first block. Unsigned 8-bit mono by default.
+    levels::SampleFormat format;
+
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 len) override;
+
+private:
+    // Decoded values of the block being reduced; kept so that a block
+    // allocates nothing once the capacity is there.
+    std::vector<float> scratch;
 };
 
 #endif

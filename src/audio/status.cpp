@@ -1,10 +1,25 @@
 #include "app/cadenza.h"
+#include "audio/statustext.h"
 #include "ui_cadenza.h"
 
 void Cadenza::updateStatusLines(int elapsedMs)
 {
-    if (ui->modeSlider->value() == 0)
+    QString pauseLine;
+    if (ui->modeSlider->value() == 0) {
+        const PauseStats pauses = computePauseStats();
+        const std::vector<qint32> phaseTimes = computeSplitTimes();
         liveElapsedMs = elapsedMs;
-    ui->timerLabel->setText(QStringLiteral("%1").arg(double(float(elapsedMs) / 1000.0f), 0, 'f', 2));
+        ui->timerLabel->setText(statustext::timerText(elapsedMs));
+        pauseLine = statustext::pauseText(pauses);
+        if (ui->splitsCombo->currentIndex() != 0)
+            ui->splitLabel->setText(statustext::splitsText(phaseTimes));
+    } else {
+        const std::vector<float> stats = computeAlgStats();
+        ui->timerLabel->setText(statustext::algTimerText(stats));
+        pauseLine = statustext::algPauseText(stats);
+    }
+    ui->pauseLabel->setText(pauseLine);
     ui->timerLabel->repaint();
+    ui->pauseLabel->repaint();
+    ui->timerDisplay->repaint();
 }

@@ -1,0 +1,62 @@
+#ifndef CADENZA_LEVELS_H
+#define CADENZA_LEVELS_H
+
+#include <QtGlobal>
+#include <vector>
+
+class QAudioFormat;
+
+// Block levels: how one captured block of samples becomes one number on the
+// level scale (distance of an unsigned 8-bit sample from 128, divided by 1.28,
+// plus 0.01, absolute value: about 0 to 100, silence reads 0.01).
+namespace levels {
+
+// How the samples of a captured block are laid out. The default is the format
+// the first entries of a device's capability lists give: unsigned 8-bit mono.
+struct SampleFormat
+{
+    enum Type { Unsigned, Signed, Float };
+    int sampleBytes = 1; // 1, 2, 3 or 4
+    int channels = 1;
+    Type type = Unsigned;
+    bool bigEndian = false;
+
+    int frameBytes() const { return sampleBytes * channels; }
+    // True for unsigned 8-bit: every sampled byte is read as it is.
+    bool isRawU8() const { return sampleBytes == 1 && type == Unsigned; }
+    // False for layouts the decoder cannot read (sizes other than 1 to 4
+    // bytes, 8 or 16-bit floats, no channels).
+    bool isDecodable() const;
+};
+
+SampleFormat sampleFormatOf(const QAudioFormat &format);
+
+// One frame in eight is looked at: its first channel.
+constexpr int frameStride = 8;
+
+// The level of one unsigned 8-bit sample, in single precision.
+float u8Level(quint8 s);
+
+// The level of a sample given as its offset from the midpoint 128 on the
+// unsigned 8-bit scale (may carry a fraction for wider formats).
+float offsetLevel(float offsetFrom128);
+
+// Decodes the first channel of every 8th frame of a block into levels,
+// appended to out (cleared first). The number of values is the number of
+// whole 8-frame groups in the block: a block of 8 to 15 bytes of unsigned
+// 8-bit mono yields one value, from byte 0.
+void decodeBlock(const char *data, qint64 len, const SampleFormat &format, std::vector<float> &out);
+
+// The block's level: the value at index n / 2 of the n decoded values in
+// ascending order (the upper middle for even n). Returns false when the block
+// holds no sampled frame (n = 0); level is then left alone. The values are
+// reordered.
+bool blockLevel(std::vector<float> &values, float &level);
+
+// Ring of recent levels: writes level at index and advances it, wrapping at
+// the ring's size.
+void pushRing(std::vector<float> &ring, qint32 &index, float level);
+
+} // namespace levels
+
+#endif

@@ -1,0 +1,24 @@
+#ifndef CADENZA_STATUSTEXT_H
+#define CADENZA_STATUSTEXT_H
+
+#include "app/session.h"
+
+#include <QString>
+#include <vector>
+
+// The texts of the live status lines under the clock.
+namespace statustext {
+
+// Solves mode.
+QString timerText(int elapsedMs);                    // "12.34"
+QString pauseText(const PauseStats &pauses);         // "idle: 23% (4 pauses)"
+QString splitsText(const std::vector<qint32> &splits); // "Splits: 1.00 | 1.50"
+
+// Algs mode, from the six alg figures [mean, deviation, median, count, last,
+// lower quartile]; a missing figure reads as 0.
+QString algTimerText(const std::vector<float> &stats);  // "1.23 (1.10)"
+QString algPauseText(const std::vector<float> &stats);  // "12 reps (avg: 1.20 ± 0.10, top25%: 1.10)"
+
+} // namespace statustext
+
+#endif
