@@ -1,8 +1,37 @@
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
+#include <QFont>
+
 void Cadenza::updateModeLayout()
 {
+    const int mode = ui->modeSlider->value();
+    const bool solves = mode == 0;
+
+    QFont big;
+    big.setWeight(75);
+    big.setPointSize(20);
+    QFont small;
+    small.setPointSize(10);
+    if (!solves) {
+        ui->solveLabel->setFont(small);
+        ui->algsLabel->setFont(big);
+        ui->timerDisplay->setMinimumHeight(60);
+    } else {
+        ui->algsLabel->setFont(small);
+        ui->solveLabel->setFont(big);
+        ui->timerDisplay->setMinimumHeight(20);
+    }
+
+    const bool showStats = solves && ui->showStatsCheck->isChecked();
+    ui->pauseLabel->setVisible(mode == 1 || !ui->disableAudioCheck->isChecked());
+    ui->algsOptions->setVisible(mode == 1);
+    ui->statsWidget->setVisible(solves);
+    ui->scrambleLabel->setVisible(solves);
+    ui->splitLabel->setVisible(solves && ui->splitsCombo->currentIndex() != 0);
+    ui->statsDisplay->setVisible(showStats);
+    ui->statsDisplay->setMinimumHeight(showStats ? 80 : 0);
+
     updateStatusLines(0);
 }
 
@@ -33,6 +62,7 @@ void Cadenza::on_showAudioCheck_stateChanged(int)
     ui->audioWidget->setVisible(ui->showAudioCheck->isChecked());
 }
 
+// The graph draws the thresholds as lines: show a change at once.
 void Cadenza::on_silenceSpin_valueChanged(double)
 {
     repaint();

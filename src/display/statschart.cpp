@@ -1,3 +1,149 @@
-#include "app/cadenza.h"
+#include "display/statschart.h"
 
-void Cadenza::paintStatsChart(QPainter &) {}
+#include "app/cadenza.h"
+#include "display/boxplot.h"
+#include "display/chartrandom.h"
+#include "stats/stats.h"
+
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QPainter>
+#include <cmath>
+
+namespace statschart {
+
+int axisMaximum(float largest)
+{
+    if (largest < 15.0f)
+        return int(std::ceil(largest));
+    return int(std::ceil(largest / 5.0f) * 5.0f);
+}
+
+int divisions(int axisMax, int *decimals)
+{
+    if (axisMax < 8) {
+        *decimals = 1;
+        return 2 * axisMax;
+    }
+    *decimals = 0;
+    if (axisMax < 20)
+        return axisMax;
+    if (axisMax < 60)
+        return int(float(axisMax) * 0.5f);
+    return axisMax / 5;
+}
+
+PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint32> &penalties,
+                        const std::vector<qint64> &dates)
+{
+    PeriodLists lists;
+    const std::size_t n = std::min({times.size(), penalties.size(), dates.size()});
+    if (n == 0)
+        return lists;
+    // A local calendar day is a contiguous range of instants, so "on or after
+    // the reference day" is "at or after the first instant of that day": one
+    // conversion for the reference instead of one per solve.
+    const QDate referenceDay = QDateTime::fromSecsSinceEpoch(dates[n - 1]).date();
+    const qint64 todayStart = referenceDay.startOfDay().toSecsSinceEpoch();
+    const qint64 weekStart = referenceDay.addDays(-7).startOfDay().toSecsSinceEpoch();
+    lists.all.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        float t = times[i] / 1000.0f;
+        if (penalties[i] == PenaltyPlusTwo)
+            t += 2.0f;
+        else if (penalties[i] == PenaltyDnf)
+            t = 0.0f;
+        lists.all.push_back(t);
+        if (dates[i] >= weekStart)
+            lists.week.push_back(t);
+        if (dates[i] >= todayStart)
+            lists.today.push_back(t);
+    }
+    return lists;
+}
+
+void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
+           const std::vector<qint64> &dates)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const int w = painter.viewport().width();
+    const int h = painter.viewport().height();
+    QFont font = painter.font();
+    font.setFamily(QStringLiteral("Montserrat"));
+    font.setWeight(75);
+    font.setPointSize(7);
+    painter.setFont(font);
+    const QPen blackPen(QBrush(Qt::black), 1, Qt::SolidLine);
+    painter.setPen(blackPen);
+    painter.setBrush(QBrush(Qt::red, Qt::SolidPattern));
+
+    if (times.size() < 5)
+        return;
+
+    const PeriodLists lists = periodLists(times, penalties, dates);
+    const std::vector<float> *rowLists[3] = {&lists.all, &lists.week, &lists.today};
+    float averages[3];
+    std::vector<float> summaries[3];
+    for (int r = 0; r < 3; ++r) {
+        averages[r] = trimmedAverage(*rowLists[r], false);
+        summaries[r] = boxStatistics(*rowLists[r], true);
+    }
+
+    float largest = 0.0f;
+    for (float t : lists.all)
+        if (t > largest)
+            largest = t;
+    const int axisMax = axisMaximum(largest);
+    const float a = float(axisMax);
+    int decimals = 0;
+    const int n = divisions(axisMax, &decimals);
+    const float span = float(w - 10);
+
+    // An all-DNF session has an axis of length 0: no ticks and no dots then,
+    // and the rows draw nothing but their captions and averages.
+    if (n > 0) {
+        for (int i = 0; i <= n; ++i) {
+            const float frac = float(i) / float(n);
+            const float x = span * frac + 5.0f;
+            const QString label = QStringLiteral("%1").arg(double(frac * a), 0, 'f', decimals, QLatin1Char(' '));
+            painter.drawText(QRect(int(x - 5.0f), 0, 10, 5), Qt::AlignCenter | Qt::TextDontClip, label);
+        }
+    }
+    painter.drawLine(QLine(0, 6, w, 6));
+
+    if (axisMax > 0) {
+        ChartRandom random(0);
+        const int top = h / 4 + 13;
+        const float spread = float(h - top - 5);
+        for (float t : lists.all) {
+            const float x = t / a * span + 5.0f;
+            const float y = float(random.next()) / float(ChartRandom::RandMax) * spread + float(top);
+            painter.drawEllipse(QPointF(x, y), 5.0, 5.0);
+        }
+    }
+
+    font.setPointSize(9);
+    painter.setFont(font);
+    const int fh = QFontMetrics(font).height();
+    const int bh = h / 4;
+    const int tops[3] = {10, (h - 10) / 3 + 10, 2 * (h - 10) / 3 + 10};
+    const QColor fills[3] = {QColor(Qt::lightGray), QColor(QStringLiteral("#60a0f0")), QColor(QStringLiteral("#f0a060"))};
+    const QString captions[3] = {QStringLiteral("all solves"), QStringLiteral("this week"), QStringLiteral("today")};
+    const int count = int(times.size());
+    for (int r = 0; r < 3; ++r) {
+        drawBoxPlot(painter, summaries[r], 0.0f, a, count, tops[r], bh, 5, Qt::black, fills[r]);
+        if (r > 0)
+            painter.setPen(QPen(QBrush(fills[r]), 1, Qt::SolidLine));
+        painter.drawText(QPoint(5, tops[r] + fh), captions[r]);
+        const QString value = averages[r] == 0.0f ? QStringLiteral("DNF")
+                                                  : QStringLiteral("%1").arg(double(averages[r]), 0, 'f', 2);
+        painter.drawText(QRect(w - 30, tops[r], 30, fh), Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter, value);
+    }
+}
+
+} // namespace statschart
+
+void Cadenza::paintStatsChart(QPainter &painter)
+{
+    statschart::paint(painter, times, penalties, dates);
+}
