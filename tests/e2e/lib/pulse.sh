@@ -88,8 +88,11 @@ EOF
 }
 
 # play_wav FILE: plays FILE into the virtual microphone; returns when it ends.
+# The stream keeps 400 ms queued in the server, so a busy machine that is late
+# to refill it does not open a gap in the audio (which would shift everything
+# after it).
 play_wav() {
-    paplay --device=vmic "$1"
+    paplay --device=vmic --latency-msec=400 "$1"
 }
 
 # pulse_kill: the server disappears at once, as if it crashed.
