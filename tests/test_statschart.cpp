@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
+#include <random>
 
 namespace {
 
@@ -182,6 +183,29 @@ private slots:
         // The first dot's height comes first from the generator reseeded with 0.
         const int y = int(float(ChartRandom(0).next()) / 32767.0f * float(h - top - 5) + float(top));
         QVERIFY(near(a.pixel(5, y), Qt::red, 30));
+    }
+
+    // Leaving out the dots that later dots hide changes no pixel.
+    void hiddenDotsChangeNothing()
+    {
+        std::mt19937 gen(5);
+        std::normal_distribution<float> time(12000.0f, 2000.0f);
+        Session s;
+        for (int i = 0; i < 4000; ++i)
+            s.add(std::max(3000.0f, time(gen)), at(2024, 5, 1 + i / 400), gen() % 30 == 0 ? -1 : 0);
+        for (QSize size : {QSize(400, 80), QSize(600, 200)}) {
+            QImage culled(size, QImage::Format_ARGB32_Premultiplied);
+            QImage every(size, QImage::Format_ARGB32_Premultiplied);
+            culled.fill(Qt::transparent);
+            every.fill(Qt::transparent);
+            QPainter a(&culled);
+            statschart::paint(a, s.times, s.penalties, s.dates);
+            a.end();
+            QPainter b(&every);
+            statschart::paint(b, s.times, s.penalties, s.dates, true);
+            b.end();
+            QCOMPARE(culled, every);
+        }
     }
 
     void allDnfDrawsNoAxisContent()

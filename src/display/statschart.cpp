@@ -62,8 +62,102 @@ PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint3
     return lists;
 }
 
+namespace {
+
+// Pixels a painted dot covers opaquely with its own fill, whatever lay under
+// them: every corner of the pixel within this distance of the centre (the
+// fill's radius is 5; the margin allows for the curve's flattening).
+constexpr float opaqueReach = 4.8f;
+// Pixels a dot may touch at all: its outline reaches 5.5 from the centre,
+// plus the antialiasing fringe.
+constexpr float touchReach = 7.0f;
+
+// Bit per pixel: covered opaquely by a dot painted later.
+class CoverMask
+{
+public:
+    CoverMask(int w, int h) : w(w), h(h), words((w + 63) / 64), bits(std::size_t(words) * std::size_t(std::max(h, 0))) {}
+
+    // Every pixel of the row span x0..x1 covered (pixels off the image count
+    // as covered: nothing can be seen there).
+    bool covered(int y, int x0, int x1) const
+    {
+        if (y < 0 || y >= h)
+            return true;
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, w - 1);
+        const std::uint64_t *row = &bits[std::size_t(y) * std::size_t(words)];
+        while (x0 <= x1) {
+            const int bit = x0 % 64;
+            const int n = std::min(64 - bit, x1 - x0 + 1);
+            const std::uint64_t want = (n == 64 ? ~std::uint64_t(0) : ((std::uint64_t(1) << n) - 1)) << bit;
+            if ((row[x0 / 64] & want) != want)
+                return false;
+            x0 += n;
+        }
+        return true;
+    }
+    void cover(int y, int x0, int x1)
+    {
+        if (y < 0 || y >= h)
+            return;
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, w - 1);
+        std::uint64_t *row = &bits[std::size_t(y) * std::size_t(words)];
+        while (x0 <= x1) {
+            const int bit = x0 % 64;
+            const int n = std::min(64 - bit, x1 - x0 + 1);
+            row[x0 / 64] |= (n == 64 ? ~std::uint64_t(0) : ((std::uint64_t(1) << n) - 1)) << bit;
+            x0 += n;
+        }
+    }
+
+private:
+    int w, h, words;
+    std::vector<std::uint64_t> bits;
+};
+
+} // namespace
+
+std::vector<unsigned char> visibleDots(const std::vector<QPointF> &centres, int w, int h)
+{
+    std::vector<unsigned char> visible(centres.size(), 0);
+    if (w <= 0 || h <= 0)
+        return visible;
+    CoverMask mask(w, h);
+    for (std::size_t k = centres.size(); k-- > 0;) {
+        const float cx = float(centres[k].x());
+        const float cy = float(centres[k].y());
+        if (!std::isfinite(cx) || !std::isfinite(cy)) {
+            visible[k] = 1;
+            continue;
+        }
+        const int y0 = int(std::floor(cy - touchReach));
+        const int y1 = int(std::floor(cy + touchReach));
+        const int x0 = int(std::floor(cx - touchReach));
+        const int x1 = int(std::floor(cx + touchReach));
+        bool hidden = true;
+        for (int y = y0; y <= y1 && hidden; ++y)
+            hidden = mask.covered(y, x0, x1);
+        if (hidden)
+            continue;
+        visible[k] = 1;
+        for (int y = y0; y <= y1; ++y) {
+            const float dy = std::max(std::abs(float(y) - cy), std::abs(float(y + 1) - cy));
+            if (dy > opaqueReach)
+                continue;
+            const float dx = std::sqrt(opaqueReach * opaqueReach - dy * dy);
+            const int first = int(std::ceil(cx - dx));
+            const int last = int(std::floor(cx + dx)) - 1;
+            if (last >= first)
+                mask.cover(y, first, last);
+        }
+    }
+    return visible;
+}
+
 void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
-           const std::vector<qint64> &dates)
+           const std::vector<qint64> &dates, bool everyDot)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
     const int w = painter.viewport().width();
@@ -115,11 +209,18 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         ChartRandom random(0);
         const int top = h / 4 + 13;
         const float spread = float(h - top - 5);
+        std::vector<QPointF> dots;
+        dots.reserve(lists.all.size());
         for (float t : lists.all) {
             const float x = t / a * span + 5.0f;
             const float y = float(random.next()) / float(ChartRandom::RandMax) * spread + float(top);
-            painter.drawEllipse(QPointF(x, y), 5.0, 5.0);
+            dots.emplace_back(x, y);
         }
+        const std::vector<unsigned char> drawn = everyDot ? std::vector<unsigned char>(dots.size(), 1)
+                                                          : visibleDots(dots, w, h);
+        for (std::size_t i = 0; i < dots.size(); ++i)
+            if (drawn[i])
+                painter.drawEllipse(dots[i], 5.0, 5.0);
     }
 
     font.setPointSize(9);

@@ -1,6 +1,7 @@
 #ifndef CADENZA_STATSCHART_H
 #define CADENZA_STATSCHART_H
 
+#include <QPointF>
 #include <QtGlobal>
 #include <vector>
 
@@ -31,9 +32,16 @@ PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint3
 
 // Paints the chart with a borrowed painter, sized by its viewport: scale,
 // every solve as a scattered dot, and one box row per period with caption
-// and average. Nothing with fewer than five solves.
+// and average. Nothing with fewer than five solves. In a long session most
+// dots lie under later ones; those are left out (everyDot paints them all,
+// for comparison), which changes no pixel.
 void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
-           const std::vector<qint64> &dates);
+           const std::vector<qint64> &dates, bool everyDot = false);
+
+// Which of the dots, painted in order (radius 5 with a 1-pixel outline) on a
+// w x h image, show at all: a dot whose every pixel a later dot covers
+// opaquely is hidden.
+std::vector<unsigned char> visibleDots(const std::vector<QPointF> &centres, int w, int h);
 
 } // namespace statschart
 

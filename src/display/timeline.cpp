@@ -67,19 +67,36 @@ void paintPhaseBars(QPainter &painter, const Input &input, const Geometry &g)
     }
 }
 
-void paintSecondTicks(QPainter &painter, const Input &input, const Geometry &g)
+// The flags of samples from..to-1 (to within the record) into out; scratch
+// holds to - from + 2 * shortGap bytes. A margin of samples around the range
+// is judged too: a silent run that reaches the edge of that margin is at
+// least as long as the margin and stays silent, and so does one that reaches
+// the end of the record.
+void judge(const std::vector<float> &levels, float threshold, std::size_t from, std::size_t to,
+           unsigned char *scratch, unsigned char *out)
 {
-    const float t = float(double(input.elapsedMs) / 1000.0);
-    // Tick positions divide by the elapsed time: none before any time passed.
-    if (!(t > 0.0f))
-        return;
-    const int ticks = int(t + 1.0f);
-    const QPen pen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    for (int s = 0; s < ticks; ++s) {
-        const int x = int(float(s) / t * float(g.w));
-        painter.setPen(pen);
-        painter.drawLine(QLine(x, g.h - 4, x, g.h));
+    const std::size_t n = levels.size();
+    const std::size_t lo = from >= shortGap ? from - shortGap : 0;
+    const std::size_t hi = std::min(n, to + shortGap);
+    const std::size_t len = hi - lo;
+    for (std::size_t i = lo; i < hi; ++i)
+        scratch[i - lo] = levels[i] > threshold ? 1 : 0;
+    std::size_t i = 0;
+    while (i < len) {
+        if (scratch[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < len && !scratch[j])
+            ++j;
+        const bool cutAtLeft = i == 0 && lo > 0;
+        const bool reachesEnd = j == len;
+        if (!cutAtLeft && !reachesEnd && j - i < shortGap)
+            std::fill(scratch + i, scratch + j, 1);
+        i = j;
     }
+    std::copy(scratch + (from - lo), scratch + (to - lo), out);
 }
 
 void drawSampleLines(QPainter &painter, const Input &input, const Geometry &g, std::size_t from, std::size_t to)
@@ -101,18 +118,21 @@ void drawSampleLines(QPainter &painter, const Input &input, const Geometry &g, s
 // ends up as the blend of the lines on its own x and then those on the next
 // x; each blend halves the weight of everything before it (and leaves three
 // quarters of it in the end rows). Only the last few lines of each x are
-// therefore still visible. The strip is composed in that way into a
-// transparent image, one colour for the body and one for the end rows of each
-// column, and laid over the widget once.
+// therefore still visible. Where many lines share an x, the lines are
+// composed that way into a transparent image, one colour for the body and one
+// for the end rows of each pixel column, with the paint engine's own
+// arithmetic, and the image is laid over the widget once.
 
-constexpr std::size_t linesKept = 32; // 0.75^32: the rest is far below one colour step
+constexpr int endLinesKept = 24;  // 0.75^24: what is left out weighs under 1/1000
+constexpr int bodyLinesKept = 12; // 0.5^12
+constexpr int ticksDrawnAsLines = 64;
 
 struct Coverage
 {
-    int bodyLeft = 128;  // pixel column x - 1 of a line on x
-    int bodyRight = 128; // pixel column x
-    int endLeft = 64;
-    int endRight = 64;
+    uint bodyLeft = 128; // pixel column x - 1 of a line on x
+    uint bodyRight = 128; // pixel column x
+    uint endLeft = 64;
+    uint endRight = 64;
 };
 
 // Reads how much of each pixel one line covers from a line actually drawn,
@@ -129,43 +149,97 @@ const Coverage &coverage()
             p.drawLine(QLine(2, 1, 2, 3));
         }
         Coverage c;
-        c.endLeft = qAlpha(probe.pixel(1, 0));
-        c.endRight = qAlpha(probe.pixel(2, 0));
-        c.bodyLeft = qAlpha(probe.pixel(1, 2));
-        c.bodyRight = qAlpha(probe.pixel(2, 2));
+        c.endLeft = uint(qAlpha(probe.pixel(1, 0)));
+        c.endRight = uint(qAlpha(probe.pixel(2, 0)));
+        c.bodyLeft = uint(qAlpha(probe.pixel(1, 2)));
+        c.bodyRight = uint(qAlpha(probe.pixel(2, 2)));
         return c;
     }();
     return measured;
 }
 
-inline int mul255(int x, int a)
+// A premultiplied pixel scaled by a/255, two channels per multiplication.
+inline uint byteMul(uint x, uint a)
 {
-    const int t = x * a;
-    return (t + (t >> 8) + 0x80) >> 8;
+    uint t = (x & 0xff00ffu) * a;
+    t = (t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8;
+    t &= 0xff00ffu;
+    x = ((x >> 8) & 0xff00ffu) * a;
+    x = x + ((x >> 8) & 0xff00ffu) + 0x800080u;
+    x &= 0xff00ff00u;
+    return x | t;
 }
 
-struct Premul
+// The lines kept on one x, oldest first: bit j set when line j has the
+// second colour.
+struct LinesOnX
 {
-    int a = 0, r = 0, g = 0, b = 0;
-    void blend(const QColor &c, int cov)
-    {
-        const int sa = mul255(255, cov);
-        const int sr = mul255(c.red(), cov);
-        const int sg = mul255(c.green(), cov);
-        const int sb = mul255(c.blue(), cov);
-        const int keep = 255 - sa;
-        a = sa + mul255(a, keep);
-        r = sr + mul255(r, keep);
-        g = sg + mul255(g, keep);
-        b = sb + mul255(b, keep);
-    }
-    QRgb rgba() const { return qRgba(r, g, b, a); }
+    std::uint32_t mask = 0;
+    int count = 0;
+    bool operator==(const LinesOnX &o) const { return mask == o.mask && count == o.count; }
 };
 
-bool composedStripApplies(QPainter &painter, const Geometry &g)
+// Blends the last `keep` lines of one x over a pixel. src holds the source
+// pixel of each colour at this coverage.
+inline uint blendLines(uint pixel, const LinesOnX &lines, int keep, const uint src[2])
+{
+    for (int j = std::max(0, lines.count - keep); j < lines.count; ++j) {
+        const uint bit = (lines.mask >> j) & 1u;
+        const uint s = src[bit];
+        const uint blended = s + byteMul(pixel, 255u - (s >> 24));
+        if (blended == pixel) {
+            // Settled on this colour: if the rest of the lines are all of
+            // it too, they change nothing more.
+            const int rest = lines.count - j - 1;
+            const std::uint32_t restBits = rest > 0 ? lines.mask >> (j + 1) : 0u;
+            const std::uint32_t full = rest >= 32 ? ~0u : ((1u << rest) - 1u);
+            if (((bit ? restBits : ~restBits) & full) == full)
+                break;
+        }
+        pixel = blended;
+    }
+    return pixel;
+}
+
+// Composes lines from row 1 to row rows - 2 of an image (rows 0 and
+// rows - 1 take the square caps) and lays it over the painter at firstRow.
+void drawComposed(QPainter &painter, const std::vector<LinesOnX> &onX, int w, const QColor colours[2], int firstRow,
+                  int rows)
+{
+    const Coverage &cov = coverage();
+    uint bodyRight[2], bodyLeft[2], endRight[2], endLeft[2];
+    for (int c = 0; c < 2; ++c) {
+        const uint argb = colours[c].rgba() | 0xff000000u;
+        bodyRight[c] = byteMul(argb, cov.bodyRight);
+        bodyLeft[c] = byteMul(argb, cov.bodyLeft);
+        endRight[c] = byteMul(argb, cov.endRight);
+        endLeft[c] = byteMul(argb, cov.endLeft);
+    }
+    QImage image(w, rows, QImage::Format_ARGB32_Premultiplied);
+    std::vector<uint *> lines{std::size_t(rows), nullptr};
+    for (int y = 0; y < rows; ++y)
+        lines[std::size_t(y)] = reinterpret_cast<uint *>(image.scanLine(y));
+    uint body = 0, ends = 0;
+    for (int p = 0; p < w; ++p) {
+        const LinesOnX &own = onX[std::size_t(p)];
+        const LinesOnX &next = onX[std::size_t(p) + 1];
+        // Runs of alike columns are common: compose each kind once.
+        if (p == 0 || !(own == onX[std::size_t(p) - 1] && next == own)) {
+            body = blendLines(blendLines(0, own, bodyLinesKept, bodyRight), next, bodyLinesKept, bodyLeft);
+            ends = blendLines(blendLines(0, own, endLinesKept, endRight), next, endLinesKept, endLeft);
+        }
+        lines[0][p] = ends;
+        for (int y = 1; y < rows - 1; ++y)
+            lines[std::size_t(y)][p] = body;
+        lines[std::size_t(rows) - 1][p] = ends;
+    }
+    painter.drawImage(QPoint(0, firstRow), image);
+}
+
+bool composingApplies(QPainter &painter, const Geometry &g)
 {
     const QPaintDevice *device = painter.device();
-    return g.bottom > g.top && g.w > 0 && device && device->devicePixelRatioF() == 1.0
+    return g.w > 0 && device && device->devicePixelRatioF() == 1.0
            && painter.worldTransform().type() == QTransform::TxNone
            && painter.compositionMode() == QPainter::CompositionMode_SourceOver
            && painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0;
@@ -184,51 +258,28 @@ std::size_t endOfColumn(int x, std::size_t n, int w)
 
 void paintComposedStrip(QPainter &painter, const Input &input, const Geometry &g)
 {
-    const Coverage &cov = coverage();
-    // The last lines of every x, and whether each is sound. x runs to w - 1;
-    // a last x of w would only reach pixel w - 1 and never happens.
-    struct Kept
-    {
-        std::size_t from = 0;
-        std::vector<unsigned char> flags;
-    };
-    std::vector<Kept> kept(std::size_t(g.w) + 1);
+    std::vector<LinesOnX> onX(std::size_t(g.w) + 1);
+    unsigned char scratch[endLinesKept + 2 * shortGap];
+    unsigned char flags[endLinesKept];
     std::size_t begin = 0;
-    for (int x = 0; x <= g.w; ++x) {
+    for (int x = 0; x < g.w; ++x) {
         const std::size_t end = endOfColumn(x, g.n, g.w);
-        const std::size_t from = std::max(begin, end >= linesKept ? end - linesKept : 0);
+        const std::size_t from = std::max(begin, end >= endLinesKept ? end - endLinesKept : 0);
         if (end > from) {
-            kept[std::size_t(x)].from = from;
-            kept[std::size_t(x)].flags = soundFlags(*input.levels, input.threshold, from, end);
+            judge(*input.levels, input.threshold, from, end, scratch, flags);
+            LinesOnX &lines = onX[std::size_t(x)];
+            lines.count = int(end - from);
+            for (int j = 0; j < lines.count; ++j)
+                lines.mask |= std::uint32_t(flags[j]) << j;
         }
         begin = std::max(begin, end);
     }
-
-    const int rows = g.bottom - g.top + 2;
-    QImage strip(g.w, rows, QImage::Format_ARGB32_Premultiplied);
-    for (int p = 0; p < g.w; ++p) {
-        Premul body;
-        Premul ends;
-        for (unsigned char f : kept[std::size_t(p)].flags) {
-            const QColor &c = f ? g.sound : g.silence;
-            body.blend(c, cov.bodyRight);
-            ends.blend(c, cov.endRight);
-        }
-        for (unsigned char f : kept[std::size_t(p) + 1].flags) {
-            const QColor &c = f ? g.sound : g.silence;
-            body.blend(c, cov.bodyLeft);
-            ends.blend(c, cov.endLeft);
-        }
-        const QRgb bodyPixel = body.rgba();
-        const QRgb endPixel = ends.rgba();
-        for (int y = 0; y < rows; ++y)
-            reinterpret_cast<QRgb *>(strip.scanLine(y))[p] = (y == 0 || y == rows - 1) ? endPixel : bodyPixel;
-    }
-    painter.drawImage(QPoint(0, g.top - 1), strip);
+    const QColor colours[2] = {g.silence, g.sound};
+    drawComposed(painter, onX, g.w, colours, g.top - 1, g.bottom - g.top + 2);
 }
 
-// Where the composed strip cannot stand in for the lines (a scaled painter or
-// a strip without height), the last line of each column is drawn instead:
+// Where the composition cannot stand in for the lines (a scaled painter or a
+// strip without height), the last line of each column is drawn instead:
 // still bounded by the width.
 void paintLastLinePerColumn(QPainter &painter, const Input &input, const Geometry &g)
 {
@@ -241,6 +292,36 @@ void paintLastLinePerColumn(QPainter &painter, const Input &input, const Geometr
     }
 }
 
+void paintSecondTicks(QPainter &painter, const Input &input, const Geometry &g, bool asLines)
+{
+    const float t = float(double(input.elapsedMs) / 1000.0);
+    // Tick positions divide by the elapsed time: none before any time passed.
+    if (!(t > 0.0f))
+        return;
+    const int ticks = int(t + 1.0f);
+    if (asLines || ticks <= ticksDrawnAsLines || !composingApplies(painter, g)) {
+        const QPen pen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+        for (int s = 0; s < ticks; ++s) {
+            const int x = int(float(s) / t * float(g.w));
+            painter.setPen(pen);
+            painter.drawLine(QLine(x, g.h - 4, x, g.h));
+        }
+        return;
+    }
+    // A long solve has more ticks than a few per pixel column: compose them.
+    std::vector<LinesOnX> onX(std::size_t(g.w) + 1);
+    for (int s = 0; s < ticks; ++s) {
+        const int x = int(float(s) / t * float(g.w));
+        if (x < 0 || x > g.w)
+            continue;
+        LinesOnX &lines = onX[std::size_t(x)];
+        if (lines.count < endLinesKept)
+            lines.mask |= 1u << lines.count++;
+    }
+    const QColor colours[2] = {QColor(Qt::black), QColor(Qt::black)};
+    drawComposed(painter, onX, g.w, colours, g.h - 5, 6);
+}
+
 void paintWith(QPainter &painter, const Input &input, bool everySample)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -251,12 +332,12 @@ void paintWith(QPainter &painter, const Input &input, bool everySample)
     if (g.n > 0) {
         if (everySample || g.n <= std::size_t(std::max(g.w, 0)))
             drawSampleLines(painter, input, g, 0, g.n);
-        else if (composedStripApplies(painter, g))
+        else if (g.bottom > g.top && composingApplies(painter, g))
             paintComposedStrip(painter, input, g);
         else
             paintLastLinePerColumn(painter, input, g);
     }
-    paintSecondTicks(painter, input, g);
+    paintSecondTicks(painter, input, g, everySample);
 }
 
 } // namespace
@@ -264,35 +345,13 @@ void paintWith(QPainter &painter, const Input &input, bool everySample)
 std::vector<unsigned char> soundFlags(const std::vector<float> &levels, float threshold, std::size_t from,
                                       std::size_t to)
 {
-    const std::size_t n = levels.size();
-    to = std::min(to, n);
+    to = std::min(to, levels.size());
     if (from >= to)
         return {};
-    // Judge a margin of samples around the range too; a silent run that
-    // reaches the edge of that margin is at least as long as the margin and
-    // stays silent, and so does one that reaches the end of the record.
-    const std::size_t lo = from >= shortGap ? from - shortGap : 0;
-    const std::size_t hi = std::min(n, to + shortGap);
-    std::vector<unsigned char> flags(hi - lo);
-    for (std::size_t i = lo; i < hi; ++i)
-        flags[i - lo] = levels[i] > threshold ? 1 : 0;
-    std::size_t i = 0;
-    const std::size_t len = flags.size();
-    while (i < len) {
-        if (flags[i]) {
-            ++i;
-            continue;
-        }
-        std::size_t j = i;
-        while (j < len && !flags[j])
-            ++j;
-        const bool cutAtLeft = i == 0 && lo > 0;
-        const bool reachesEnd = j == len;
-        if (!cutAtLeft && !reachesEnd && j - i < shortGap)
-            std::fill(flags.begin() + long(i), flags.begin() + long(j), 1);
-        i = j;
-    }
-    return std::vector<unsigned char>(flags.begin() + long(from - lo), flags.begin() + long(to - lo));
+    std::vector<unsigned char> scratch(to - from + 2 * shortGap);
+    std::vector<unsigned char> flags(to - from);
+    judge(levels, threshold, from, to, scratch.data(), flags.data());
+    return flags;
 }
 
 void paint(QPainter &painter, const Input &input)

@@ -1,0 +1,51 @@
+// The statistics chart's paint at 100,000 solves, into an image the size of
+// the chart in a wide window (the clipboard picture is painted the same way).
+// Pure painting: no window, nothing written.
+//
+//     QT_QPA_PLATFORM=offscreen build/bench/bench_statschart
+#include "display/statschart.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const int solves = 100000;
+    std::mt19937 gen(3);
+    std::normal_distribution<float> time(14000.0f, 2500.0f);
+    std::vector<float> times;
+    std::vector<qint32> penalties;
+    std::vector<qint64> dates;
+    // A session spread over two years, a few hundred solves a day.
+    qint64 date = QDateTime(QDate(2024, 1, 1), QTime(9, 0)).toSecsSinceEpoch();
+    for (int i = 0; i < solves; ++i) {
+        times.push_back(std::max(4000.0f, time(gen)));
+        penalties.push_back(gen() % 50 == 0 ? -1 : (gen() % 40 == 0 ? 1 : 0));
+        date += 60 + qint64(gen() % 400);
+        dates.push_back(date);
+    }
+    for (QSize size : {QSize(1000, 80), QSize(1000, 200)}) {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        std::vector<double> ms;
+        for (int k = 0; k < 25; ++k) {
+            image.fill(Qt::transparent);
+            QElapsedTimer clock;
+            clock.start();
+            QPainter painter(&image);
+            statschart::paint(painter, times, penalties, dates);
+            painter.end();
+            ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%d solves, %dx%d px: median %.2f ms, min %.2f ms, max %.2f ms\n", solves, size.width(),
+                    size.height(), ms[ms.size() / 2], ms.front(), ms.back());
+    }
+    return 0;
+}
