@@ -2,13 +2,19 @@
 // window under the real X and audio servers and reports what the capture
 // delivered, read straight from the window's members.
 //
-//   mic_probe ready-file result-file seconds
+//   mic_probe run ready-file result-file seconds
+//     Waits (up to 15 s) for the first captured block, writes the negotiated
+//     format to ready-file (the script starts its audio when the file
+//     appears), times one run of the given length and writes the figures
+//     and the level record to result-file. Exit status 2 when capture never
+//     delivered.
 //
-// Waits (up to 15 s) for the first captured block, writes the negotiated
-// format to ready-file (the script starts its audio when the file appears),
-// times one run of the given length and writes key=value figures and the
-// level record ("t level" per line, after a "record" line) to result-file.
-// Exit status 0 when the run was timed, 2 when capture never delivered.
+//   mic_probe window result-file
+//     Runs the program as it is (keys and closing come from outside) and,
+//     when its event loop ends, writes the same figures for the last run.
+//
+// result-file holds key=value lines, then "record" and one "t level" line per
+// sample of the level record.
 
 #include "app/cadenza.h"
 #include "audio/audiolevelsiodevice.h"
@@ -17,13 +23,32 @@
 #include <QApplication>
 #include <QAudioInput>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
-#include <QThread>
 #include <QTimer>
+#include <algorithm>
 
-static void writeFile(const QString &name, const QByteArray &text)
+namespace {
+
+// The window with its refresh tick timed.
+class ProbeWindow : public Cadenza
+{
+public:
+    std::vector<qint64> runningTickNs;
+
+protected:
+    void timerEvent(QTimerEvent *event) override
+    {
+        const bool wasRunning = running;
+        QElapsedTimer t;
+        t.start();
+        Cadenza::timerEvent(event);
+        if (wasRunning)
+            runningTickNs.push_back(t.nsecsElapsed());
+    }
+};
+
+void writeFile(const QString &name, const QByteArray &text)
 {
     QSaveFile f(name);
     if (f.open(QIODevice::WriteOnly)) {
@@ -32,16 +57,59 @@ static void writeFile(const QString &name, const QByteArray &text)
     }
 }
 
+QByteArray report(ProbeWindow &w)
+{
+    const auto &lv = w.levels;
+    const auto &lt = w.levelTimes;
+    int lateGaps = 0, changes = 0, maxGap = 0;
+    for (std::size_t i = 1; i < lt.size(); ++i) {
+        const int gap = lt[i] - lt[i - 1];
+        lateGaps += gap > 12 ? 1 : 0;
+        maxGap = qMax(maxGap, gap);
+        changes += lv[i] != lv[i - 1] ? 1 : 0;
+    }
+    std::vector<qint64> ticks = w.runningTickNs;
+    std::sort(ticks.begin(), ticks.end());
+    auto pct = [&](double p) {
+        return ticks.empty() ? 0.0 : double(ticks[std::size_t(p * double(ticks.size() - 1))]) / 1e6;
+    };
+    QByteArray out;
+    QTextStream s(&out);
+    s << "capture=" << (w.audioDevice ? "yes" : "no") << "\nsamples=" << lt.size() << "\nlate_gaps=" << lateGaps << "\nmax_gap=" << maxGap
+      << "\nchanges=" << changes << "\ntick_ms_median=" << pct(0.5) << "\ntick_ms_p99=" << pct(0.99)
+      << "\ntick_ms_max=" << pct(1.0) << "\nonsets=";
+    for (qint32 o : w.findVoiceOnsets())
+        s << o << ' ';
+    s << "\npauses=" << w.computePauseStats().pauseCount << "\nrecord\n";
+    for (std::size_t i = 0; i < lt.size(); ++i)
+        s << lt[i] << ' ' << lv[i] << '\n';
+    s.flush();
+    return out;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 4)
-        return 1;
-    const QString readyFile = QString::fromLocal8Bit(argv[1]);
-    const QString resultFile = QString::fromLocal8Bit(argv[2]);
-    const int seconds = QByteArray(argv[3]).toInt();
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
 
-    Cadenza w;
+    if (mode == "window" && argc >= 3) {
+        const QString resultFile = QString::fromLocal8Bit(argv[2]);
+        ProbeWindow w;
+        w.show();
+        const int rc = app.exec();
+        writeFile(resultFile, report(w));
+        return rc;
+    }
+    if (mode != "run" || argc < 5)
+        return 1;
+
+    const QString readyFile = QString::fromLocal8Bit(argv[2]);
+    const QString resultFile = QString::fromLocal8Bit(argv[3]);
+    const int seconds = QByteArray(argv[4]).toInt();
+
+    ProbeWindow w;
     w.show();
 
     QElapsedTimer wait;
@@ -66,26 +134,6 @@ int main(int argc, char **argv)
         app.quit();
     });
     app.exec();
-
-    const auto &lv = w.levels;
-    const auto &lt = w.levelTimes;
-    int lateGaps = 0, changes = 0, maxGap = 0;
-    for (std::size_t i = 1; i < lt.size(); ++i) {
-        const int gap = lt[i] - lt[i - 1];
-        lateGaps += gap > 12 ? 1 : 0;
-        maxGap = qMax(maxGap, gap);
-        changes += lv[i] != lv[i - 1] ? 1 : 0;
-    }
-    QByteArray out;
-    QTextStream s(&out);
-    s << "samples=" << lt.size() << "\nlate_gaps=" << lateGaps << "\nmax_gap=" << maxGap
-      << "\nchanges=" << changes << "\nonsets=";
-    for (qint32 o : w.findVoiceOnsets())
-        s << o << ' ';
-    s << "\npauses=" << w.computePauseStats().pauseCount << "\nrecord\n";
-    for (std::size_t i = 0; i < lt.size(); ++i)
-        s << lt[i] << ' ' << lv[i] << '\n';
-    s.flush();
-    writeFile(resultFile, out);
+    writeFile(resultFile, report(w));
     return 0;
 }

@@ -98,48 +98,88 @@ done
 note "word onsets at ${onsets[*]} (10 ms blocks); tail at ${tail_start}s"
 
 # ---- the program ------------------------------------------------------------
+# The window runs inside the probe, which is the program's own window plus a
+# dump of the level record when its event loop ends: keys, audio, storing and
+# closing are the program's.
+probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe"
+[ -x "$probe" ] || fail "mic_probe is not built"
+
 x11_start
 pulse_start || fail "PulseAudio did not start"
 mkdir -p "$XDG_CONFIG_HOME/Merlo"
 printf '[General]\nsplitsCombo=1\n' >"$XDG_CONFIG_HOME/Merlo/Cadenza.conf"
 
-"$cadenza" >"$work/cadenza.log" 2>&1 &
-pid=$!
-x11_track $pid
-win=$(wait_for_window 'Cadenza v0' 30) || fail "no window"
-focus_window "$win" || fail "window did not get the focus"
-# Capture is running once the program has a record stream on the server.
-wait_until "pactl list short source-outputs | grep -q ." 20 || fail "the program does not record"
-
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-play_wav "$work/solve.wav" &
-player=$!
-x11_track $player
-# The WAV's time zero: when its stream appears on the server.
-wait_until "pactl list short sink-inputs | grep -q ." 10 || fail "paplay did not start"
-t0=$(now_ms)
+# One scripted solve; leaves the stored line in $line and the key and audio
+# times in t0, t_start and t_stop.
+solve_once() {
+    rm -f /tmp/cadenza.times "$work/record.txt"
+    "$probe" window "$work/record.txt" >"$work/cadenza.log" 2>&1 &
+    pid=$!
+    x11_track $pid
+    win=$(wait_for_window 'Cadenza v0' 30) || fail "no window"
+    focus_window "$win" || fail "window did not get the focus"
+    # Capture is running once the program has a record stream on the server.
+    wait_until "pactl list short source-outputs | grep -q ." 20 || fail "the program does not record"
 
-# Start one second into the lead-in noise, stop 0.6 s into the tail. The key
-# times are taken when xdotool has sent the events.
-sleep 1.0
-xdotool key space
-t_start=$(now_ms)
-stop_at=$(( t0 + $(awk -v t="$tail_start" 'BEGIN { printf "%d", (t + 0.6) * 1000 }') ))
-while [ "$(now_ms)" -lt "$stop_at" ]; do sleep 0.01; done
-xdotool key a
-t_stop=$(now_ms)
-wait "$player" 2>/dev/null
+    play_wav "$work/solve.wav" &
+    player=$!
+    x11_track $player
+    # The WAV's time zero: when its stream appears on the server.
+    wait_until "pactl list short sink-inputs | grep -q ." 10 || fail "paplay did not start"
+    t0=$(now_ms)
 
-wait_until "[ -s /tmp/cadenza.times ]" 10 || fail "no solve was stored"
-close_window_cleanly 'Cadenza v0'
-wait_for_exit $pid 30
-rc=$?
-[ $rc -eq 0 ] || { cat "$work/cadenza.log" >&2; fail "program exited with status $rc"; }
+    # Start one second into the lead-in noise, stop 0.6 s into the tail. The
+    # key times are taken when xdotool has sent the events.
+    sleep 1.0
+    xdotool key space
+    t_start=$(now_ms)
+    stop_at=$(( t0 + $(awk -v t="$tail_start" 'BEGIN { printf "%d", (t + 0.6) * 1000 }') ))
+    while [ "$(now_ms)" -lt "$stop_at" ]; do sleep 0.01; done
+    xdotool key a
+    t_stop=$(now_ms)
+    wait "$player" 2>/dev/null
 
-line=$(tail -n 1 /tmp/cadenza.times)
-[ "$(wc -l </tmp/cadenza.times)" -eq 1 ] || fail "expected one stored solve: $(cat /tmp/cadenza.times)"
-note "stored: $line"
+    wait_until "[ -s /tmp/cadenza.times ]" 10 || fail "no solve was stored"
+    close_window_cleanly 'Cadenza v0'
+    wait_for_exit $pid 30
+    rc=$?
+    [ $rc -eq 0 ] || { cat "$work/cadenza.log" >&2; fail "program exited with status $rc"; }
+    [ "$(wc -l </tmp/cadenza.times)" -eq 1 ] || fail "expected one stored solve: $(cat /tmp/cadenza.times)"
+    line=$(tail -n 1 /tmp/cadenza.times)
+    note "stored: $line"
+}
+
+# A solve is only a measurement of the program when its refresh tick kept
+# going around the word onsets: a machine too busy to run the tick for more
+# than 30 ms there moves the onset by that much whatever the program does.
+# Such a run is reported and repeated (at most three attempts).
+tick_stalled_at_onsets() {
+    awk '
+        /^onsets=/ { sub("onsets=", ""); n = split($0, o, " ") }
+        /^record$/ { rec = 1; next }
+        rec { t[i++] = $1 }
+        END {
+            for (k = 1; k <= n; k++)
+                for (j = 1; j < i; j++)
+                    if (t[j] >= t[o[k]] - 100 && t[j] <= t[o[k]] + 100 && t[j] - t[j - 1] > 30) exit 0
+            exit 1
+        }' "$work/record.txt"
+}
+
+for attempt in 1 2 3; do
+    solve_once
+    grep -E '^(samples|late_gaps|max_gap|tick_ms_median|tick_ms_p99|tick_ms_max)=' "$work/record.txt" | tr '\n' ' '
+    echo
+    if tick_stalled_at_onsets; then
+        note "attempt $attempt: the machine stalled the tick near a word onset; repeating"
+        [ $attempt -lt 3 ] && continue
+        fail "the tick stalled near a word onset in three attempts"
+    fi
+    break
+done
+
 head="${line%%\[\]*}"
 IFS='|' read -r -a f <<<"$head"
 time_ms=${f[0]}; idle=${f[1]}; pauses=${f[2]}
