@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 // Pauses, voice onsets and split times over level records.
 class AnalysisTest : public QObject
@@ -123,6 +124,50 @@ private slots:
         for (qint32 v : s)
             sum += v;
         QCOMPARE(sum, qint64(5000));
+    }
+
+    // The walks take the record eight samples at a time; runs that start,
+    // end or sit inside a group must come out as a plain sample-by-sample
+    // walk finds them.
+    void groupedWalksMatchASampleBySampleWalk()
+    {
+        std::mt19937 rng(7);
+        const float values[] = {0.01f, 0.3f, 0.4f, 2.0f, 5.0f, 7.0f, std::numeric_limits<float>::quiet_NaN()};
+        for (int trial = 0; trial < 400; ++trial) {
+            std::vector<float> r;
+            const int target = int(rng() % 300);
+            while (int(r.size()) < target)
+                r.insert(r.end(), std::size_t(1 + rng() % 25), values[rng() % 7]);
+
+            int pauses = 0, idle = 0, run = 0;
+            std::vector<qint32> onsets;
+            int start = -1, len = 0;
+            for (int i = 0; i < int(r.size()); ++i) {
+                if (0.4f > r[std::size_t(i)]) {
+                    ++run;
+                } else {
+                    if (run >= 11) { ++pauses; idle += run; }
+                    run = 0;
+                }
+                if (r[std::size_t(i)] > 5.0f) {
+                    if (start < 0) start = i;
+                    ++len;
+                } else {
+                    if (start >= 0 && len >= 9) onsets.push_back(start);
+                    start = -1;
+                    len = 0;
+                }
+            }
+            if (run >= 11) { ++pauses; idle += run; }
+
+            const PauseStats p = analysis::pauseStats(r, 0.4f, false);
+            QCOMPARE(p.pauseCount, pauses);
+            QCOMPARE(p.idleFraction, r.empty() ? 0.0f : float(idle) / float(r.size()));
+            QCOMPARE(analysis::voiceOnsets(r, 5.0f, 0), onsets);
+            if (onsets.size() > 3)
+                onsets.resize(3);
+            QCOMPARE(analysis::voiceOnsets(r, 5.0f, analysis::cfopMaxOnsets), onsets);
+        }
     }
 
     // The window's operations read the record and the settings afresh.

@@ -3,6 +3,10 @@
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace analysis {
 
 float effectiveThreshold(double spinValue, bool boost)
@@ -13,30 +17,89 @@ float effectiveThreshold(double spinValue, bool boost)
     return t;
 }
 
+namespace {
+
+// The records are long and mostly uniform (noise or silence for seconds), so
+// the walks look at 8 samples at a time and only step through a group sample
+// by sample where it mixes both kinds.
+constexpr int group = 8;
+constexpr unsigned allOf = (1u << group) - 1;
+
+// Bit k set when the sample at p[k] is below t (silent). A level that does
+// not compare (NaN) is not silent.
+inline unsigned silentMask(const float *p, float t)
+{
+#if defined(__SSE2__)
+    const __m128 tt = _mm_set1_ps(t);
+    const unsigned lo = unsigned(_mm_movemask_ps(_mm_cmpgt_ps(tt, _mm_loadu_ps(p))));
+    const unsigned hi = unsigned(_mm_movemask_ps(_mm_cmpgt_ps(tt, _mm_loadu_ps(p + 4))));
+    return lo | (hi << 4);
+#else
+    unsigned m = 0;
+    for (int k = 0; k < group; ++k)
+        m |= unsigned(t > p[k]) << k;
+    return m;
+#endif
+}
+
+// Bit k set when the sample at p[k] is above t (loud).
+inline unsigned loudMask(const float *p, float t)
+{
+#if defined(__SSE2__)
+    const __m128 tt = _mm_set1_ps(t);
+    const unsigned lo = unsigned(_mm_movemask_ps(_mm_cmpgt_ps(_mm_loadu_ps(p), tt)));
+    const unsigned hi = unsigned(_mm_movemask_ps(_mm_cmpgt_ps(_mm_loadu_ps(p + 4), tt)));
+    return lo | (hi << 4);
+#else
+    unsigned m = 0;
+    for (int k = 0; k < group; ++k)
+        m |= unsigned(p[k] > t) << k;
+    return m;
+#endif
+}
+
+} // namespace
+
 PauseStats pauseStats(const std::vector<float> &levels, float threshold, bool disabled)
 {
     PauseStats result;
     if (levels.empty() || disabled)
         return result;
+    const float *l = levels.data();
+    const qint64 n = qint64(levels.size());
     qint64 idleSamples = 0;
     qint32 count = 0;
     qint64 run = 0;
-    for (const float level : levels) {
-        // Silent only when strictly below; a level that does not compare is sound.
-        if (threshold > level) {
-            ++run;
+    auto endRun = [&] {
+        if (run >= minPauseSamples) {
+            ++count;
+            idleSamples += run;
+        }
+        run = 0;
+    };
+    qint64 i = 0;
+    for (; i + group <= n; i += group) {
+        const unsigned m = silentMask(l + i, threshold);
+        if (m == 0) {
+            endRun();
+        } else if (m == allOf) {
+            run += group;
         } else {
-            if (run >= minPauseSamples) {
-                ++count;
-                idleSamples += run;
+            for (int k = 0; k < group; ++k) {
+                if (m & (1u << k))
+                    ++run;
+                else
+                    endRun();
             }
-            run = 0;
         }
     }
-    if (run >= minPauseSamples) {
-        ++count;
-        idleSamples += run;
+    for (; i < n; ++i) {
+        if (threshold > l[i])
+            ++run;
+        else
+            endRun();
     }
+    endRun(); // a pause still open at the end counts
     result.pauseCount = count;
     result.idleFraction = float(idleSamples) / float(levels.size());
     return result;
@@ -45,24 +108,49 @@ PauseStats pauseStats(const std::vector<float> &levels, float threshold, bool di
 std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshold, int maxOnsets)
 {
     std::vector<qint32> result;
+    const float *l = levels.data();
     const qint32 n = qint32(levels.size());
     qint32 start = -1;
     qint32 length = 0;
-    for (qint32 i = 0; i < n; ++i) {
-        if (levels[std::size_t(i)] > threshold) {
+    // Ends the open run; true when the onsets are complete.
+    auto endRun = [&] {
+        if (start >= 0 && length >= minVoiceSamples) {
+            result.push_back(start);
+            if (maxOnsets > 0 && qint32(result.size()) >= maxOnsets)
+                return true;
+        }
+        start = -1;
+        length = 0;
+        return false;
+    };
+    auto step = [&](qint32 i, bool loud) {
+        if (loud) {
             if (start < 0)
                 start = i;
             ++length;
+            return false;
+        }
+        return endRun();
+    };
+    qint32 i = 0;
+    for (; i + group <= n; i += group) {
+        const unsigned m = loudMask(l + i, threshold);
+        if (m == 0) {
+            if (start >= 0 && endRun())
+                return result;
+        } else if (m == allOf) {
+            if (start < 0)
+                start = i;
+            length += group;
         } else {
-            if (start >= 0 && length >= minVoiceSamples) {
-                result.push_back(start);
-                if (maxOnsets > 0 && qint32(result.size()) >= maxOnsets)
+            for (int k = 0; k < group; ++k)
+                if (step(i + k, (m & (1u << k)) != 0))
                     return result;
-            }
-            start = -1;
-            length = 0;
         }
     }
+    for (; i < n; ++i)
+        if (step(i, l[i] > threshold))
+            return result;
     // A run still open at the end has not finished: the word may go on.
     return result;
 }
