@@ -5,7 +5,9 @@
 //       Shows the window and runs the event loop; the script sends real keys
 //       and clicks. Prints to stdout, one line each:
 //         READY store=X,Y remove=X,Y     screen centres of Store and Remove
+//         STARTED                         when a run starts
 //         STOPPED <pause line>|<durations in s, comma-separated>
+//         EDGEGAP <ms>   longest tick interval across a sound/silence edge
 //         LABELS <count>|<labels joined by |>      after every change
 //   algs_drill_probe screenshots SOLVES.png ALGS.png
 //       Fills the window with a made-up session and drill and saves two
@@ -36,6 +38,22 @@ QString centreOf(QWidget *widget)
     return QStringLiteral("%1,%2").arg(c.x()).arg(c.y());
 }
 
+// The longest time between two ticks across which the level crossed the
+// silence threshold: how far the tick's timing alone may have moved an edge
+// of a repetition (a busy machine can hold the tick back).
+int largestEdgeGap(const Cadenza &w)
+{
+    const float threshold = float(w.ui->silenceSpin->value());
+    int largest = 0;
+    for (std::size_t i = 1; i < w.levels.size(); ++i) {
+        const bool crossed = (w.levels[i] >= threshold) != (w.levels[i - 1] >= threshold);
+        const int gap = w.levelTimes[i] - w.levelTimes[i - 1];
+        if (crossed && gap > largest)
+            largest = gap;
+    }
+    return largest;
+}
+
 int drill(QApplication &app)
 {
     Cadenza w;
@@ -49,11 +67,14 @@ int drill(QApplication &app)
             ready = true;
             say(QStringLiteral("READY store=%1 remove=%2").arg(centreOf(w.ui->algStoreButton), centreOf(w.ui->algRemoveButton)));
         }
+        if (!wasRunning && w.running)
+            say(QStringLiteral("STARTED"));
         if (wasRunning && !w.running) {
             QStringList reps;
             for (float d : w.findAlgRepetitions())
                 reps << QString::number(double(d), 'f', 3);
             say(QStringLiteral("STOPPED %1|%2").arg(w.ui->pauseLabel->text(), reps.join(QLatin1Char(','))));
+            say(QStringLiteral("EDGEGAP %1").arg(largestEdgeGap(w)));
         }
         wasRunning = w.running;
         if (w.algLabels != lastLabels) {
