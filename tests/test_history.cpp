@@ -333,7 +333,14 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const qint64 old = QDateTime::currentSecsSinceEpoch() - 24 * 86400;
-        // The widest row sits between short ones.
+        // A first session of short rows sets a row size; the second one must
+        // replace it. Its widest row sits between short ones.
+        SessionData narrow;
+        for (int i = 0; i < 40; ++i)
+            narrow.append(10000.0f, {}, {}, QString(), old, 0);
+        setSession(w, narrow);
+        w.updateHistory();
+        QCoreApplication::processEvents();
         SessionData d;
         for (int i = 0; i < 31; ++i) {
             if (i == 12)
