@@ -30,13 +30,18 @@ struct PeriodLists
 PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint32> &penalties,
                         const std::vector<qint64> &dates);
 
+// How the scattered dots are painted. Every dot, as they come; only the
+// dots that show at all (a dot whose every pixel later dots cover opaquely is
+// left out, which changes no pixel); or, for the thousands of dots of a long
+// session, the dots that show stamped from small pre-painted images, with
+// centres rounded to 1/16 pixel.
+enum class Dots { Every, Visible, Stamped };
+
 // Paints the chart with a borrowed painter, sized by its viewport: scale,
 // every solve as a scattered dot, and one box row per period with caption
-// and average. Nothing with fewer than five solves. In a long session most
-// dots lie under later ones; those are left out (everyDot paints them all,
-// for comparison), which changes no pixel.
+// and average. Nothing with fewer than five solves.
 void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
-           const std::vector<qint64> &dates, bool everyDot = false);
+           const std::vector<qint64> &dates, Dots dots = Dots::Stamped);
 
 // Which of the dots, painted in order (radius 5 with a 1-pixel outline) on a
 // w x h image, show at all: a dot whose every pixel a later dot covers
