@@ -305,11 +305,12 @@ namespace {
 
 // The history may hold a hundred thousand rows, and laying out each one to
 // find its size takes seconds. Every row is one line in the list's font, so
-// the list takes one size for all rows (the size of its last row); that size is given
-// the width of the widest row, measured exactly like any row, so the
-// horizontal scroll range is what measuring every row would give. The widest
-// row is found from cheap per-character advances (tabs to the next multiple
-// of the default tab stop), and the few widest candidates are measured.
+// the list takes one size for all rows (with uniform sizes the view asks the
+// last row for it). That row is given the size of the widest row, measured
+// by the list's own delegate, so the horizontal scroll range is what
+// measuring every row would give. The widest row is found from cheap
+// per-character advances (tabs to the next multiple of the default tab
+// stop), and the few widest candidates are measured.
 void fitUniformRowSize(QListWidget *list, const QStringList &rows)
 {
     if (!list->uniformItemSizes())
