@@ -198,6 +198,34 @@ private slots:
         QCOMPARE(levelOf(g, u8s), double(0.01f));
     }
 
+    void formatAskedOfTheDevice()
+    {
+        // The first entries, whatever follows them.
+        const QAudioFormat built = levels::firstEntriesFormat({8000, 11025, 44100}, {1, 2}, {8, 16},
+                                                              {QStringLiteral("audio/pcm")});
+        QCOMPARE(built.sampleRate(), 8000);
+        QCOMPARE(built.channelCount(), 1);
+        QCOMPARE(built.sampleSize(), 8);
+        QCOMPARE(built.sampleType(), QAudioFormat::UnSignedInt);
+        QCOMPARE(built.byteOrder(), QAudioFormat::LittleEndian);
+        QCOMPARE(levels::captureFormat(built, true, QAudioFormat()), built);
+
+        // A device whose first size is 16 rejects 16-bit unsigned: its
+        // nearest format is taken rather than a silent capture.
+        const QAudioFormat u16 = levels::firstEntriesFormat({44100}, {2}, {16}, {QStringLiteral("audio/pcm")});
+        QAudioFormat nearest = u16;
+        nearest.setSampleType(QAudioFormat::SignedInt);
+        QCOMPARE(levels::captureFormat(u16, false, nearest), nearest);
+        // A nearest format the sink cannot read (or none) leaves the built one.
+        QAudioFormat halfFloat = nearest;
+        halfFloat.setSampleType(QAudioFormat::Float);
+        QCOMPARE(levels::captureFormat(u16, false, halfFloat), u16);
+        QCOMPARE(levels::captureFormat(u16, false, QAudioFormat()), u16);
+        QAudioFormat compressed = nearest;
+        compressed.setCodec(QStringLiteral("audio/mpeg"));
+        QCOMPARE(levels::captureFormat(u16, false, compressed), u16);
+    }
+
     void formatFromQt()
     {
         QAudioFormat f;

@@ -16,35 +16,16 @@ bool isUsable(const QAudioDeviceInfo &d)
         && !d.supportedSampleSizes().isEmpty() && !d.supportedCodecs().isEmpty();
 }
 
-// The format asked of a device: the first entry of each capability list,
-// little endian, unsigned. On the usual backends that is 8000 Hz unsigned
-// 8-bit mono, which the level sink reads byte by byte.
-QAudioFormat firstEntriesFormat(const QAudioDeviceInfo &d)
-{
-    QAudioFormat f;
-    f.setSampleRate(d.supportedSampleRates().first());
-    f.setChannelCount(d.supportedChannelCounts().first());
-    f.setSampleSize(d.supportedSampleSizes().first());
-    f.setCodec(d.supportedCodecs().first());
-    f.setByteOrder(QAudioFormat::LittleEndian);
-    f.setSampleType(QAudioFormat::UnSignedInt);
-    return f;
-}
-
-// The format capture actually runs with. A device that rejects the built
-// format (16-bit unsigned, for one, is accepted by the input and then
-// delivers nothing) gets its nearest format instead; when even that is not
-// one the level sink can read, the built one is tried as it is.
+// The format capture runs with. On the usual backends the first entries give
+// 8000 Hz unsigned 8-bit mono, which the level sink reads byte by byte. A
+// device that rejects the built format (16-bit unsigned, for one, is accepted
+// by the input and then delivers nothing) gets its nearest format instead.
 QAudioFormat negotiatedFormat(const QAudioDeviceInfo &d)
 {
-    const QAudioFormat built = firstEntriesFormat(d);
-    if (d.isFormatSupported(built))
-        return built;
-    const QAudioFormat nearest = d.nearestFormat(built);
-    if (nearest.isValid() && nearest.codec() == QLatin1String("audio/pcm")
-        && levels::sampleFormatOf(nearest).isDecodable())
-        return nearest;
-    return built;
+    const QAudioFormat built = levels::firstEntriesFormat(d.supportedSampleRates(), d.supportedChannelCounts(),
+                                                          d.supportedSampleSizes(), d.supportedCodecs());
+    const bool supported = d.isFormatSupported(built);
+    return levels::captureFormat(built, supported, supported ? built : d.nearestFormat(built));
 }
 
 } // namespace

@@ -31,6 +31,28 @@ SampleFormat sampleFormatOf(const QAudioFormat &format)
     return f;
 }
 
+QAudioFormat firstEntriesFormat(const QList<int> &rates, const QList<int> &channels, const QList<int> &sizes,
+                                const QStringList &codecs)
+{
+    QAudioFormat f;
+    f.setSampleRate(rates.first());
+    f.setChannelCount(channels.first());
+    f.setSampleSize(sizes.first());
+    f.setCodec(codecs.first());
+    f.setByteOrder(QAudioFormat::LittleEndian);
+    f.setSampleType(QAudioFormat::UnSignedInt);
+    return f;
+}
+
+QAudioFormat captureFormat(const QAudioFormat &built, bool builtSupported, const QAudioFormat &nearest)
+{
+    if (builtSupported)
+        return built;
+    if (nearest.isValid() && nearest.codec() == QLatin1String("audio/pcm") && sampleFormatOf(nearest).isDecodable())
+        return nearest;
+    return built;
+}
+
 float u8Level(quint8 s)
 {
     // Single precision throughout: the integer offset as float, divided by

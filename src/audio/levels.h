@@ -1,10 +1,11 @@
 #ifndef CADENZA_LEVELS_H
 #define CADENZA_LEVELS_H
 
+#include <QAudioFormat>
+#include <QList>
+#include <QStringList>
 #include <QtGlobal>
 #include <vector>
-
-class QAudioFormat;
 
 // Block levels: how one captured block of samples becomes one number on the
 // level scale (distance of an unsigned 8-bit sample from 128, divided by 1.28,
@@ -30,6 +31,16 @@ struct SampleFormat
 };
 
 SampleFormat sampleFormatOf(const QAudioFormat &format);
+
+// The format asked of a device: the first entry of each of its capability
+// lists (which must not be empty), little endian, unsigned.
+QAudioFormat firstEntriesFormat(const QList<int> &rates, const QList<int> &channels, const QList<int> &sizes,
+                                const QStringList &codecs);
+
+// The format capture runs with: the built one when the device supports it,
+// else the device's nearest format when the level sink can read it (PCM in a
+// decodable layout), else the built one all the same.
+QAudioFormat captureFormat(const QAudioFormat &built, bool builtSupported, const QAudioFormat &nearest);
 
 // One frame in eight is looked at: its first channel.
 constexpr int frameStride = 8;

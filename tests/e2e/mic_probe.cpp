@@ -9,6 +9,11 @@
 //     and the level record to result-file. Exit status 2 when capture never
 //     delivered.
 //
+//   mic_probe switch result-file
+//     Waits for capture, drops it (as a failed capture is dropped), then
+//     chooses the device whose name contains "vmic" in the device switch
+//     dialog and reports whether capture runs again (key=value lines).
+//
 //   mic_probe window result-file
 //     Runs the program as it is (keys and closing come from outside) and,
 //     when its event loop ends, writes the same figures for the last run.
@@ -21,6 +26,7 @@
 #include "ui_cadenza.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QAudioInput>
 #include <QElapsedTimer>
 #include <QSaveFile>
@@ -101,6 +107,51 @@ int main(int argc, char **argv)
         const int rc = app.exec();
         writeFile(resultFile, report(w));
         return rc;
+    }
+    if (mode == "switch" && argc >= 3) {
+        const QString resultFile = QString::fromLocal8Bit(argv[2]);
+        ProbeWindow w;
+        w.show();
+        QElapsedTimer wait;
+        wait.start();
+        while (!(w.audioDevice && w.audioDevice->currentLevel != 0.0) && wait.elapsed() < 15000)
+            app.processEvents(QEventLoop::AllEvents, 20);
+        QByteArray out;
+        QTextStream s(&out);
+        s << "capture_before=" << (w.audioDevice ? "yes" : "no") << '\n';
+        w.dropCapture();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        s << "capture_dropped=" << (w.audioDevice || w.audioInput ? "no" : "yes") << '\n';
+
+        // Answer the dialog once it is up.
+        QString offered, chosen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                auto *dialog = qobject_cast<QInputDialog *>(top);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                offered = dialog->comboBoxItems().join(QLatin1Char(','));
+                for (const QString &item : dialog->comboBoxItems())
+                    if (item.contains(QLatin1String("vmic")))
+                        chosen = item;
+                dialog->setTextValue(chosen);
+                dialog->accept();
+                poll.stop();
+            }
+        });
+        poll.start(50);
+        w.on_actionAudio_Input_triggered();
+        poll.stop();
+        s << "offered=" << offered << "\nchosen=" << chosen << "\ncurrent_device=" << w.currentDevice
+          << "\ncapture_after=" << (w.audioDevice ? "yes" : "no") << '\n';
+        wait.restart();
+        while (w.audioDevice && w.audioDevice->currentLevel == 0.0 && wait.elapsed() < 10000)
+            app.processEvents(QEventLoop::AllEvents, 20);
+        s << "level_after=" << (w.audioDevice ? w.audioDevice->currentLevel : 0.0) << '\n';
+        s.flush();
+        writeFile(resultFile, out);
+        return 0;
     }
     if (mode != "run" || argc < 5)
         return 1;

@@ -61,7 +61,9 @@ d=$((time_ms - fed)); d=${d#-}
 # feeding its last level, so the rest of the solve is one pause.
 [ "${f[2]}" -eq 1 ] || fail "expected one pause after the kill, got ${f[2]}"
 fed_idle=$(awk -v a="$t_kill" -v b="$t_stop" -v c="$t_start" 'BEGIN { printf "%.3f", (b - a) / (b - c) }')
-awk -v i="${f[1]}" -v e="$fed_idle" 'BEGIN { d = i - e; if (d < 0) d = -d; exit !(d <= 0.1) }' \
+# (Generous: the key events and the loss of the server reach a busy program
+# with delays of their own; a level left stuck at its last value gives 0.)
+awk -v i="${f[1]}" -v e="$fed_idle" 'BEGIN { d = i - e; if (d < 0) d = -d; exit !(d <= 0.2) }' \
     || fail "idle fraction ${f[1]}, expected about $fed_idle"
 rm -rf "$work"
 echo "PASS"
