@@ -166,6 +166,11 @@ private slots:
         }
         QVERIFY(near(img.pixel(150, 17), Qt::lightGray));
         QCOMPARE(paint(current, stored, 0), img); // same dots every paint
+
+        // Only zero durations: the axis has no length, so no band, no dots
+        // and no boxes, only the scale and the labels.
+        img = paint({0.0f, 0.0f}, {{0.0f}}, 500);
+        QCOMPARE(inked(img, QRect(0, 8, w - 100, h - 8)), 0);
     }
 };
 
