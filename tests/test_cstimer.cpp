@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QJsonArray>
+#include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
@@ -142,18 +143,27 @@ private:
     void poll()
     {
         QWidget *w = QApplication::activeModalWidget();
-        if (!w || w == last_)
+        if (!w)
             return;
-        last_ = w;
-        if (std::size_t(seen_) < steps_.size())
-            steps_[std::size_t(seen_)](w);
+        if (w != last_) {
+            last_ = w;
+            ++seen_;
+        } else if (since_.elapsed() < 300) {
+            return;
+        } else {
+            // The dialog took no notice (it may not have been ready): answer again.
+            qWarning("dialog %s still open, answering again", qPrintable(w->windowTitle()));
+        }
+        since_.start();
+        if (std::size_t(seen_) <= steps_.size())
+            steps_[std::size_t(seen_ - 1)](w);
         else if (auto *d = qobject_cast<QDialog *>(w))
             d->reject();
-        ++seen_;
     }
     std::vector<Step> steps_;
     QPointer<QWidget> last_;
     QTimer timer_;
+    QElapsedTimer since_;
     int seen_ = 0;
 };
 
@@ -165,7 +175,12 @@ DialogDriver::Step openFile(const QString &path, QString *caption = nullptr)
             return;
         if (caption)
             *caption = d->windowTitle() + "|" + d->nameFilters().join(";");
-        d->selectFile(path);
+        // selectFile leaves the name field alone while it has the focus, so
+        // the path is typed into the field, as a user would.
+        if (auto *edit = d->findChild<QLineEdit *>("fileNameEdit"))
+            edit->setText(path);
+        else
+            d->selectFile(path);
         QMetaObject::invokeMethod(d, "accept");
     };
 }
@@ -313,6 +328,7 @@ private slots:
                                      QByteArray("[[[0,1],\"R\",\"\",0]]"), QByteArray("garbage")})
             QVERIFY(!parseCSTimerFile(bad));
         QCOMPARE(parseCSTimerFile("{}")->pieces.size(), std::size_t(0));
+        QCOMPARE(parseCSTimerFile("\xEF\xBB\xBF{\"session1\":[[[0,1],\"R\",\"\",0]]}")->totalSolves(), 1);
         QCOMPARE(cstimerImportChoices(*parseCSTimerFile("{}")), QStringList{"Merge all sessions together (0 solves)"});
     }
 

@@ -158,8 +158,10 @@ int CSTimerFile::totalSolves() const
 
 std::optional<CSTimerFile> parseCSTimerFile(const QByteArray &text)
 {
+    // A byte order mark, as some editors add, is not part of the JSON text.
+    const QByteArray bom("\xEF\xBB\xBF");
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(text.startsWith(bom) ? text.mid(bom.size()) : text, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return std::nullopt;
     const QJsonObject top = doc.object();
