@@ -32,7 +32,8 @@ struct Input
 // per pixel column is drawn line by line. A longer one would overdraw the same
 // columns many times; its strip is composed per column from the last samples
 // that fall in it, which are all that stays visible, so the cost depends on
-// the width and not on the length of the record.
+// the width and not on the length of the record. Second ticks likewise: a
+// few dozen are drawn as lines, more (a long solve) are composed.
 void paint(QPainter &painter, const Input &input);
 
 // The same picture drawn the plain way, one line per sample whatever the
