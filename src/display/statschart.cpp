@@ -68,9 +68,9 @@ namespace {
 // them: every corner of the pixel within this distance of the centre (the
 // fill's radius is 5; the margin allows for the curve's flattening).
 constexpr float opaqueReach = 4.8f;
-// Pixels a dot may touch at all: its outline reaches 5.5 from the centre,
-// plus the antialiasing fringe.
-constexpr float touchReach = 7.0f;
+// Pixels a dot may touch at all: those whose square reaches within this
+// distance of the centre (the outline's outer edge lies at 5.5).
+constexpr float touchReach = 5.6f;
 
 // Bit per pixel: covered opaquely by a dot painted later.
 class CoverMask
@@ -171,39 +171,90 @@ private:
 
 } // namespace
 
+namespace {
+
+// Row spans of the touched and the opaquely covered pixels of a dot, for
+// centres within one 1/16 x 1/16 cell of a pixel: touched spans reach a
+// little further and covered spans a little less far than for any centre in
+// the cell, so the table holds for every centre in it. Rows run from
+// floor(cy) - 7 to floor(cy) + 7, columns are relative to floor(cx); an
+// empty span has from > to.
+constexpr int spanCells = 16;
+constexpr int spanRows = 15;
+struct DotSpans
+{
+    int touchFrom[spanRows], touchTo[spanRows];
+    int coverFrom[spanRows], coverTo[spanRows];
+};
+
+const std::vector<DotSpans> &dotSpans()
+{
+    static const std::vector<DotSpans> table = [] {
+        std::vector<DotSpans> t(std::size_t(spanCells * spanCells));
+        const float slack = 0.05f; // half a cell's diagonal, rounded up
+        for (int qy = 0; qy < spanCells; ++qy)
+            for (int qx = 0; qx < spanCells; ++qx) {
+                DotSpans &d = t[std::size_t(qy * spanCells + qx)];
+                const float cx = (float(qx) + 0.5f) / spanCells;
+                const float cy = (float(qy) + 0.5f) / spanCells;
+                const float touch = touchReach + slack;
+                const float cover = opaqueReach - slack;
+                for (int r = 0; r < spanRows; ++r) {
+                    const float y = float(r - 7);
+                    d.touchFrom[r] = 1;
+                    d.touchTo[r] = 0;
+                    d.coverFrom[r] = 1;
+                    d.coverTo[r] = 0;
+                    const float near = std::max(0.0f, std::max(y - cy, cy - (y + 1.0f)));
+                    if (near < touch) {
+                        const float dx = std::sqrt(touch * touch - near * near);
+                        d.touchFrom[r] = int(std::floor(cx - dx));
+                        d.touchTo[r] = int(std::floor(cx + dx));
+                    }
+                    const float far = std::max(std::abs(y - cy), std::abs(y + 1.0f - cy));
+                    if (far <= cover) {
+                        const float dx = std::sqrt(cover * cover - far * far);
+                        d.coverFrom[r] = int(std::ceil(cx - dx));
+                        d.coverTo[r] = int(std::floor(cx + dx)) - 1;
+                    }
+                }
+            }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 std::vector<unsigned char> visibleDots(const std::vector<QPointF> &centres, int w, int h)
 {
     std::vector<unsigned char> visible(centres.size(), 0);
     if (w <= 0 || h <= 0)
         return visible;
+    const std::vector<DotSpans> &spans = dotSpans();
     CoverMask mask(w, h);
     for (std::size_t k = centres.size(); k-- > 0;) {
-        const float cx = float(centres[k].x());
-        const float cy = float(centres[k].y());
-        if (!std::isfinite(cx) || !std::isfinite(cy)) {
+        const double cx = centres[k].x();
+        const double cy = centres[k].y();
+        if (!std::isfinite(cx) || !std::isfinite(cy) || std::abs(cx) > 1e6 || std::abs(cy) > 1e6) {
             visible[k] = 1;
             continue;
         }
-        const int y0 = int(std::floor(cy - touchReach));
-        const int y1 = int(std::floor(cy + touchReach));
-        const int x0 = int(std::floor(cx - touchReach));
-        const int x1 = int(std::floor(cx + touchReach));
+        const int ix = int(std::floor(cx));
+        const int iy = int(std::floor(cy));
+        const int qx = std::min(spanCells - 1, int((cx - ix) * spanCells));
+        const int qy = std::min(spanCells - 1, int((cy - iy) * spanCells));
+        const DotSpans &d = spans[std::size_t(qy * spanCells + qx)];
         bool hidden = true;
-        for (int y = y0; y <= y1 && hidden; ++y)
-            hidden = mask.covered(y, x0, x1);
+        for (int r = 0; r < spanRows && hidden; ++r)
+            if (d.touchFrom[r] <= d.touchTo[r])
+                hidden = mask.covered(iy + r - 7, ix + d.touchFrom[r], ix + d.touchTo[r]);
         if (hidden)
             continue;
         visible[k] = 1;
-        for (int y = y0; y <= y1; ++y) {
-            const float dy = std::max(std::abs(float(y) - cy), std::abs(float(y + 1) - cy));
-            if (dy > opaqueReach)
-                continue;
-            const float dx = std::sqrt(opaqueReach * opaqueReach - dy * dy);
-            const int first = int(std::ceil(cx - dx));
-            const int last = int(std::floor(cx + dx)) - 1;
-            if (last >= first)
-                mask.cover(y, first, last);
-        }
+        for (int r = 0; r < spanRows; ++r)
+            if (d.coverFrom[r] <= d.coverTo[r])
+                mask.cover(iy + r - 7, ix + d.coverFrom[r], ix + d.coverTo[r]);
     }
     return visible;
 }
