@@ -75,6 +75,12 @@ EOF
         --system=no --use-pid-file=no --disable-shm=yes --log-target=stderr \
         --log-level=error -F "$PULSE_DIR/server.pa" >"$PULSE_DIR/pulse.log" 2>&1 &
     PULSE_PID=$!
+    # Should the script end without running its exit trap (another library
+    # replaced it, say), the server still goes when the script's shell goes.
+    local server=$PULSE_PID script=$$
+    ( while kill -0 "$script" 2>/dev/null; do sleep 1; done
+      [ "$(cat "/proc/$server/comm" 2>/dev/null)" = pulseaudio ] && kill -9 "$server" ) >/dev/null 2>&1 &
+    disown $! 2>/dev/null || true
     if ! _pulse_wait "pactl info" 15; then
         cat "$PULSE_DIR/pulse.log" >&2
         return 1
@@ -124,7 +130,8 @@ pulse_stop() {
 }
 
 # Scripts that also use x11.sh: source this file after it; the EXIT trap then
-# runs both cleanups (the audio server after the X side).
+# runs both cleanups (the audio server after the X side). A watchdog started
+# with the server stops it in any case when the script ends.
 if [ "$(type -t x11_cleanup)" = function ]; then
     trap 'x11_cleanup; pulse_stop' EXIT
 else
