@@ -113,6 +113,11 @@ Cadenza::Cadenza(QWidget *parent)
 
 Cadenza::~Cadenza()
 {
+    // No tick may run into a half-destroyed window.
+    if (refreshTimerId != -1)
+        killTimer(refreshTimerId);
+    // A stop that a key release asked for just before the window closed counts.
+    resolvePendingStop();
     autosave();
 
     QSettings settings;

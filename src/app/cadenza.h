@@ -141,8 +141,13 @@ public:
     static const char *const autosavePath;
 
     // ---- keyboard: auto-repeat handling (see the event filter) ---------------
-    // A start made by a key release that may still turn out to be one half of
-    // an auto-repeated release/press pair, and what it replaced.
+    // X shows a held key as release/press pairs carrying the same time stamp;
+    // Qt marks only some of them as auto-repeated. A release therefore acts at
+    // once (a start) or is held back (a stop), and the press that follows with
+    // the same key and time stamp takes it back. A time stamp of 0 (a
+    // synthetic event) never pairs.
+    //
+    // A start made by a key release, and what it replaced.
     struct PendingStart
     {
         bool active = false;
@@ -153,21 +158,30 @@ public:
         std::size_t recordSizeBefore = 0;
         bool recordSwapped = false;
     } pendingStart;
-    // A stop requested by a key release while running, held back until it is
-    // clear that no press of the same key with the same time stamp follows.
+    // A stop requested by a key release while running, held back until the
+    // next key event or a refresh tick at least stopHoldMs after the release.
     struct PendingStop
     {
         bool active = false;
         int key = 0;
         ulong timestamp = 0;
         qint32 elapsedMs = 0;
+        QElapsedTimer released;
     } pendingStop;
+    static constexpr qint64 stopHoldMs = 30;
+    // The last key release seen (0 after a press).
+    int lastReleaseKey = 0;
+    ulong lastReleaseTimestamp = 0;
+    // The record a key-released start emptied, kept until the start is sure.
     std::vector<float> previousLevels;
     std::vector<qint32> previousLevelTimes;
 
     // Start or stop a run; the stop uses the given elapsed time.
     void startRun();
     void stopRun(qint32 elapsedMs);
+    void startRunFromKeyRelease(int key, ulong timestamp);
+    void takeBackStart();
+    void forgetPendingStart();
     void resolvePendingStop();
 };
 

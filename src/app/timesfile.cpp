@@ -2,24 +2,357 @@
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
-QByteArray formatTimesFile(const SessionView &)
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// ---- writing ---------------------------------------------------------------
+
+namespace {
+
+// The shortest text that reads back as the same float, C locale: 12345,
+// 0.25, 1234567, 1e+06, 1234.5677.
+void appendFloat(QByteArray &out, float value)
 {
-    return {};
+    char buf[48];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, int(result.ptr - buf));
 }
 
-SessionData parseTimesFile(const QByteArray &, qint64)
+template <typename Int>
+void appendInt(QByteArray &out, Int value)
 {
-    return {};
+    char buf[24];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, int(result.ptr - buf));
 }
 
-bool writeFileAtomically(const QString &, const QByteArray &)
+} // namespace
+
+QString scrambleForTimesFile(const QString &scramble)
 {
-    return false;
+    static const QString special = QStringLiteral("\r\n|[");
+    bool plain = true;
+    for (const QChar c : scramble) {
+        if (special.contains(c)) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return scramble;
+    QString s = scramble;
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    s.replace(QLatin1Char('|'), QChar(0x00A6)); // broken bar
+    s.replace(QLatin1String("[]"), QLatin1String("[ ]"));
+    return s;
 }
 
-void Cadenza::saveTimes(const QString &) {}
-void Cadenza::loadTimes(const QString &) {}
-void Cadenza::autosave() {}
+QByteArray formatTimesFile(const SessionView &session)
+{
+    const int n = session.size();
+    QByteArray out;
+    out.reserve(n * 110);
+    for (int i = 0; i < n; ++i) {
+        appendFloat(out, session.times[i]);
+        out.append('|');
+        appendFloat(out, session.pauseStats[i].idleFraction);
+        out.append('|');
+        appendInt(out, session.pauseStats[i].pauseCount);
+        for (const qint32 split : session.splits[i]) {
+            out.append('|');
+            appendInt(out, split);
+        }
+        out.append("[]", 2);
+        out.append(scrambleForTimesFile(session.scrambles[i]).toUtf8());
+        out.append('|');
+        appendInt(out, session.dates[i]);
+        out.append('|');
+        appendInt(out, session.penalties[i]);
+        out.append('\n');
+    }
+    return out;
+}
+
+namespace {
+
+bool saveThroughQSaveFile(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink)
+{
+    if (!replaceLink)
+        return saveThroughQSaveFile(path, data);
+
+    // QSaveFile would resolve a link at `path` and replace its target. Stage
+    // the file under a name nobody can guess in the same folder (so the last
+    // step is a rename within one file system), then rename it over `path`:
+    // rename replaces whatever entry is there, a link included, and never
+    // follows it.
+    const QFileInfo info(path);
+    const QString staging = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+                            + QString::number(QRandomGenerator::system()->generate64(), 36);
+    if (!saveThroughQSaveFile(staging, data)) {
+        QFile::remove(staging);
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    if (::rename(QFile::encodeName(staging).constData(), QFile::encodeName(info.absoluteFilePath()).constData())
+        != 0) {
+        QFile::remove(staging);
+        return false;
+    }
+#else
+    QFile::remove(path);
+    if (!QFile::rename(staging, path)) {
+        QFile::remove(staging);
+        return false;
+    }
+#endif
+    return true;
+}
+
+// ---- reading ---------------------------------------------------------------
+
+namespace {
+
+struct Field
+{
+    const char *begin;
+    const char *end;
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Surrounding blanks and one leading '+' are accepted, as a hand-edited file
+// may carry them; anything else that is not wholly a number reads as 0.
+Field numberText(Field f)
+{
+    while (f.begin < f.end && isBlank(*f.begin))
+        ++f.begin;
+    while (f.end > f.begin && isBlank(f.end[-1]))
+        --f.end;
+    if (f.end - f.begin >= 2 && *f.begin == '+' && f.begin[1] != '-')
+        ++f.begin;
+    return f;
+}
+
+float readFloat(Field f)
+{
+    f = numberText(f);
+    float value = 0.0f;
+    const auto result = std::from_chars(f.begin, f.end, value);
+    if (result.ec != std::errc() || result.ptr != f.end || !std::isfinite(value))
+        return 0.0f;
+    return value;
+}
+
+template <typename Int>
+Int readInt(Field f)
+{
+    f = numberText(f);
+    Int value = 0;
+    const auto result = std::from_chars(f.begin, f.end, value, 10);
+    if (result.ec != std::errc() || result.ptr != f.end)
+        return 0;
+    return value;
+}
+
+// Splits [begin, end) at every '|', keeping empty parts.
+template <typename Visit>
+int forEachField(const char *begin, const char *end, Visit visit)
+{
+    int index = 0;
+    const char *start = begin;
+    for (const char *p = begin;; ++p) {
+        if (p == end || *p == '|') {
+            visit(index++, Field{start, p});
+            if (p == end)
+                break;
+            start = p + 1;
+        }
+    }
+    return index;
+}
+
+const char *findBrackets(const char *begin, const char *end)
+{
+    for (const char *p = begin; p + 1 < end; ++p) {
+        p = static_cast<const char *>(std::memchr(p, '[', size_t(end - p - 1)));
+        if (!p)
+            return end;
+        if (p[1] == ']')
+            return p;
+    }
+    return end;
+}
+
+const char *findLastBrackets(const char *begin, const char *end)
+{
+    for (const char *p = end - 2; p >= begin; --p) {
+        if (p[0] == '[' && p[1] == ']')
+            return p;
+    }
+    return end;
+}
+
+} // namespace
+
+SessionData parseTimesFile(const QByteArray &content, qint64 fileModified)
+{
+    SessionData session;
+    qint64 runningDate = fileModified;
+    qint32 runningPenalty = 0;
+
+    const char *const data = content.constData();
+    const char *const stop = data + content.size();
+    const char *pos = data;
+    while (pos < stop) {
+        const char *lineEnd = static_cast<const char *>(std::memchr(pos, '\n', size_t(stop - pos)));
+        if (!lineEnd)
+            lineEnd = stop;
+        const char *const lineBegin = pos;
+        pos = lineEnd + 1;
+        const char *end = lineEnd;
+        if (end > lineBegin && end[-1] == '\r')
+            --end;
+
+        QString scramble;
+        const char *headEnd = end;
+        const char *firstBrackets = findBrackets(lineBegin, end);
+        if (firstBrackets != end) {
+            headEnd = firstBrackets;
+            const char *tail = findLastBrackets(lineBegin, end) + 2;
+            forEachField(tail, end, [&](int index, Field f) {
+                if (index == 0)
+                    scramble = QString::fromUtf8(f.begin, int(f.end - f.begin));
+                else if (index == 1)
+                    runningDate = readInt<qint64>(f);
+                else if (index == 2)
+                    runningPenalty = readInt<qint32>(f);
+            });
+        }
+
+        float time = 0.0f;
+        PauseStats pause;
+        std::vector<qint32> solveSplits;
+        const int fields = forEachField(lineBegin, headEnd, [&](int index, Field f) {
+            if (index == 0)
+                time = readFloat(f);
+            else if (index == 1)
+                pause.idleFraction = readFloat(f);
+            else if (index == 2)
+                pause.pauseCount = readInt<qint32>(f);
+            else
+                solveSplits.push_back(readInt<qint32>(f));
+        });
+        if (fields < 3)
+            continue;
+        session.append(time, pause, std::move(solveSplits), scramble, runningDate, runningPenalty);
+    }
+    return session;
+}
+
+// ---- the window's file operations -----------------------------------------
+
+namespace {
+
+bool isAutosavePath(const QString &fileName)
+{
+    return QFileInfo(fileName).absoluteFilePath() == QLatin1String(Cadenza::autosavePath);
+}
+
+// Reads a whole regular file. Anything else (a folder, a pipe, a device) is
+// refused without blocking; a read error counts as a failure.
+bool readRegularFile(const QString &fileName, QByteArray &content, qint64 &modified)
+{
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    modified = qint64(st.st_mtime);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+#else
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return false;
+    file.setFileName(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    modified = info.lastModified().toSecsSinceEpoch();
+#endif
+    content = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+void Cadenza::saveTimes(const QString &fileName)
+{
+    writeFileAtomically(fileName, formatTimesFile(sessionView()), isAutosavePath(fileName));
+}
+
+void Cadenza::loadTimes(const QString &fileName)
+{
+    QByteArray content;
+    qint64 modified = 0;
+    if (!readRegularFile(fileName, content, modified))
+        return;
+    replaceSession(parseTimesFile(content, modified));
+    updateHistory();
+    // The loaded session is now the one on screen; the autosave follows it
+    // (the start-up load of the autosave file itself needs no write-back).
+    if (!isAutosavePath(fileName))
+        autosave();
+}
+
+void Cadenza::autosave()
+{
+    saveTimes(QString::fromLatin1(autosavePath));
+}
+
 void Cadenza::replaceSession(SessionData &&data)
 {
     times = std::move(data.times);
@@ -29,5 +362,23 @@ void Cadenza::replaceSession(SessionData &&data)
     scrambles = std::move(data.scrambles);
     penalties = std::move(data.penalties);
 }
-void Cadenza::on_actionLoad_Times_triggered() {}
-void Cadenza::on_actionSave_Times_triggered() {}
+
+void Cadenza::on_actionLoad_Times_triggered()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("Load times list"), QDir::currentPath(),
+                                                          tr("Time lists (*.times)"));
+    if (fileName.isEmpty())
+        return;
+    QDir::setCurrent(QFileInfo(fileName).absolutePath());
+    loadTimes(fileName);
+}
+
+void Cadenza::on_actionSave_Times_triggered()
+{
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save times list"), QDir::currentPath(),
+                                                          tr("Time lists (*.times)"));
+    if (fileName.isEmpty())
+        return;
+    QDir::setCurrent(QFileInfo(fileName).absolutePath());
+    saveTimes(fileName);
+}

@@ -8,6 +8,13 @@
 
 // The start/stop state machine, the 10 ms refresh tick and the session edits.
 
+namespace {
+
+// The space bar starts a run only this long after the last keyboard start or stop.
+constexpr qint64 keyRestMs = 700;
+
+} // namespace
+
 void Cadenza::startRun()
 {
     solveClock.start();
@@ -22,26 +29,107 @@ void Cadenza::startRun()
 
 void Cadenza::stopRun(qint32 t)
 {
+    forgetPendingStart();
+    pendingStop.active = false;
     running = false;
     updateStatusLines(t);
-    if (ui->modeSlider->value() == 0) {
+    const bool storing = ui->modeSlider->value() == 0;
+    if (storing) {
         times.push_back(float(t));
         pauseStats.push_back(computePauseStats());
         splits.push_back(ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
         scrambles.append(currentScramble);
         dates.push_back(QDateTime::currentSecsSinceEpoch());
-        penalties.push_back(0);
+        penalties.push_back(PenaltyNone);
     }
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
     currentScramble = generateScramble();
     updateHistory();
+    // After the screen shows the stop: a crash or kill from here on keeps the solve.
+    if (storing)
+        autosave();
 }
 
-void Cadenza::resolvePendingStop() {}
+// A start by the release of the space bar. Until the next key event shows that
+// the release was a real one, the start keeps what it replaced.
+void Cadenza::startRunFromKeyRelease(int key, ulong timestamp)
+{
+    PendingStart before;
+    before.keyClockBefore = keyClock;
+    before.liveElapsedBefore = liveElapsedMs;
+    if (ui->modeSlider->value() == 0) {
+        // The start empties the record; keep the old one aside instead.
+        previousLevels.clear();
+        previousLevelTimes.clear();
+        previousLevels.swap(levels);
+        previousLevelTimes.swap(levelTimes);
+        before.recordSwapped = true;
+    } else {
+        before.recordSizeBefore = levels.size();
+    }
+    startRun();
+    keyClock.start();
+    if (timestamp != 0) {
+        before.active = true;
+        before.key = key;
+        before.timestamp = timestamp;
+        pendingStart = before;
+    } else {
+        forgetPendingStart();
+    }
+}
+
+// The release that started the run was one half of an auto-repeated pair:
+// undo the start completely.
+void Cadenza::takeBackStart()
+{
+    const PendingStart before = pendingStart;
+    pendingStart.active = false;
+    running = false;
+    ui->startButton->setText(tr("Start"));
+    ui->startButton->repaint();
+    if (before.recordSwapped) {
+        levels.swap(previousLevels);
+        levelTimes.swap(previousLevelTimes);
+    } else {
+        levels.resize(std::min(levels.size(), before.recordSizeBefore));
+        levelTimes.resize(std::min(levelTimes.size(), before.recordSizeBefore));
+    }
+    forgetPendingStart();
+    keyClock = before.keyClockBefore;
+    liveElapsedMs = before.liveElapsedBefore;
+    if (ui->modeSlider->value() == 0)
+        updateStatusLines(before.liveElapsedBefore);
+    else
+        updateStatusLines(levelTimes.empty() ? 0 : levelTimes.back());
+    ui->timerDisplay->update();
+}
+
+void Cadenza::forgetPendingStart()
+{
+    pendingStart.active = false;
+    std::vector<float>().swap(previousLevels);
+    std::vector<qint32>().swap(previousLevelTimes);
+}
+
+// Commits a stop that a key release asked for: the run ends at the moment of
+// the release, which also counts as the last keyboard start or stop.
+void Cadenza::resolvePendingStop()
+{
+    if (!pendingStop.active)
+        return;
+    pendingStop.active = false;
+    const QElapsedTimer releasedAt = pendingStop.released;
+    if (running)
+        stopRun(pendingStop.elapsedMs);
+    keyClock = releasedAt;
+}
 
 void Cadenza::on_startButton_clicked()
 {
+    resolvePendingStop();
+    forgetPendingStart();
     if (!running)
         startRun();
     else
@@ -52,7 +140,8 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
 {
     if (!ui)
         return QMainWindow::eventFilter(watched, event);
-    if (event->type() == QEvent::Paint) {
+    switch (event->type()) {
+    case QEvent::Paint:
         if (watched == ui->audioGraph) {
             paintAudioGraph();
             return true;
@@ -69,9 +158,26 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
             paintStatsChart(painter);
             painter.end();
         }
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
+        break;
+
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pairedWithRelease = key->timestamp() != 0 && key->key() == lastReleaseKey
+                                       && key->timestamp() == lastReleaseTimestamp;
+        lastReleaseKey = 0;
+        lastReleaseTimestamp = 0;
+        if (pairedWithRelease) {
+            // The release just before was the first half of an auto-repeat:
+            // a held-back stop is dropped (the run goes on) and a start is undone.
+            pendingStop.active = false;
+            if (pendingStart.active)
+                takeBackStart();
+            return true;
+        }
+        resolvePendingStop();
+        forgetPendingStart();
+        if (key->isAutoRepeat())
+            return true;
         if (key->key() == Qt::Key_Escape) {
             if (running) {
                 running = false;
@@ -89,18 +195,37 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
-    if (event->type() == QEvent::KeyRelease) {
-        auto *key = static_cast<QKeyEvent *>(event);
+
+    case QEvent::KeyRelease: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        resolvePendingStop();
+        forgetPendingStart();
+        lastReleaseKey = key->key();
+        lastReleaseTimestamp = key->timestamp();
+        if (key->isAutoRepeat())
+            return true;
         if (running) {
-            on_startButton_clicked();
-            keyClock.start();
+            if (key->timestamp() == 0) {
+                on_startButton_clicked();
+                keyClock.start();
+                return true;
+            }
+            pendingStop.active = true;
+            pendingStop.key = key->key();
+            pendingStop.timestamp = key->timestamp();
+            pendingStop.elapsedMs = qint32(solveClock.elapsed());
+            pendingStop.released.start();
             return true;
         }
-        if (key->key() == Qt::Key_Space && keyClock.elapsed() >= 700) {
-            on_startButton_clicked();
-            keyClock.start();
+        if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
+            startRunFromKeyRelease(key->key(), key->timestamp());
             return true;
         }
+        break;
+    }
+
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -109,8 +234,14 @@ void Cadenza::timerEvent(QTimerEvent *)
 {
     if (!ui)
         return;
-    if (running) {
+    if (pendingStop.active && pendingStop.released.elapsed() >= stopHoldMs)
+        resolvePendingStop();
+    // While a stop is held back the run is over unless a repeat revives it:
+    // no samples past the moment of the release.
+    if (running && !pendingStop.active) {
         const qint32 t = qint32(solveClock.elapsed());
+        // Without a level sink (no usable input device) the record still
+        // grows, with silence.
         levels.push_back(audioDevice ? float(audioDevice->currentLevel) : 0.0f);
         levelTimes.push_back(t);
         updateStatusLines(t);
@@ -118,10 +249,15 @@ void Cadenza::timerEvent(QTimerEvent *)
     ui->audioGraph->repaint();
 }
 
-static int selectedIndex(int currentRow, int n)
+namespace {
+
+// History rows are newest first; with no current row the newest solve is meant.
+int selectedIndex(int currentRow, int n)
 {
     return currentRow < 0 ? n - 1 : n - 1 - currentRow;
 }
+
+} // namespace
 
 void Cadenza::on_plusTwoButton_clicked()
 {
@@ -133,6 +269,7 @@ void Cadenza::on_plusTwoButton_clicked()
         return;
     penalties[i] = penalties[i] == PenaltyPlusTwo ? PenaltyNone : PenaltyPlusTwo;
     updateHistory();
+    autosave();
 }
 
 void Cadenza::on_dnfButton_clicked()
@@ -145,6 +282,7 @@ void Cadenza::on_dnfButton_clicked()
         return;
     penalties[i] = penalties[i] == PenaltyDnf ? PenaltyNone : PenaltyDnf;
     updateHistory();
+    autosave();
 }
 
 void Cadenza::on_removeButton_clicked()
@@ -161,6 +299,7 @@ void Cadenza::on_removeButton_clicked()
     scrambles.removeAt(i);
     penalties.erase(penalties.begin() + i);
     updateHistory();
+    autosave();
 }
 
 void Cadenza::on_actionClear_Times_triggered()
@@ -172,6 +311,7 @@ void Cadenza::on_actionClear_Times_triggered()
     scrambles.clear();
     penalties.clear();
     updateHistory();
+    autosave();
 }
 
 void Cadenza::on_clearButton_clicked()
