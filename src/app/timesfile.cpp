@@ -44,14 +44,18 @@ void appendInt(QByteArray &out, Int value)
     out.append(buf, int(result.ptr - buf));
 }
 
+bool isLineSpecial(ushort u)
+{
+    return u == '\r' || u == '\n' || u == '|' || u == '[';
+}
+
 } // namespace
 
 QString scrambleForTimesFile(const QString &scramble)
 {
-    static const QString special = QStringLiteral("\r\n|[");
     bool plain = true;
     for (const QChar c : scramble) {
-        if (special.contains(c)) {
+        if (isLineSpecial(c.unicode())) {
             plain = false;
             break;
         }
@@ -65,6 +69,30 @@ QString scrambleForTimesFile(const QString &scramble)
     s.replace(QLatin1String("[]"), QLatin1String("[ ]"));
     return s;
 }
+
+namespace {
+
+// Plain ASCII scrambles (all generated ones) are copied byte for byte; the
+// rest go through the full treatment and UTF-8.
+void appendScramble(QByteArray &out, const QString &scramble)
+{
+    const QChar *const chars = scramble.constData();
+    const int n = scramble.size();
+    for (int i = 0; i < n; ++i) {
+        const ushort u = chars[i].unicode();
+        if (u >= 0x80 || isLineSpecial(u)) {
+            out.append(scrambleForTimesFile(scramble).toUtf8());
+            return;
+        }
+    }
+    const int at = out.size();
+    out.resize(at + n);
+    char *dst = out.data() + at;
+    for (int i = 0; i < n; ++i)
+        dst[i] = char(chars[i].unicode());
+}
+
+} // namespace
 
 QByteArray formatTimesFile(const SessionView &session)
 {
@@ -82,7 +110,7 @@ QByteArray formatTimesFile(const SessionView &session)
             appendInt(out, split);
         }
         out.append("[]", 2);
-        out.append(scrambleForTimesFile(session.scrambles[i]).toUtf8());
+        appendScramble(out, session.scrambles[i]);
         out.append('|');
         appendInt(out, session.dates[i]);
         out.append('|');
