@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace statschart {
@@ -349,7 +350,12 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         painter.drawText(QPoint(5, tops[r] + fh), captions[r]);
         const QString value = averages[r] == 0.0f ? QStringLiteral("DNF")
                                                   : QStringLiteral("%1").arg(double(averages[r]), 0, 'f', 2);
-        painter.drawText(QRect(w - 30, tops[r], 30, fh), Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter, value);
+        // The value sits in the last 30 pixels of the row; a value wider than
+        // that (an average of 10 s or more in this font) widens its box to the
+        // left instead of being clipped to its last digits, which would show
+        // a wrong number.
+        const int vw = std::max(30, QFontMetrics(font).horizontalAdvance(value) + 1);
+        painter.drawText(QRect(w - vw, tops[r], vw, fh), Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter, value);
     }
 }
 
