@@ -3,113 +3,89 @@
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
-#include <cmath>
 #include <limits>
+#include <numeric>
 #include <random>
+
+Q_DECLARE_METATYPE(std::vector<qint32>)
+
+namespace {
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// A level record from runs written as "count:value ...", e.g. "20:3 11:0.1".
+std::vector<float> runs(const QString &spec)
+{
+    std::vector<float> v;
+    for (const QString &run : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        v.insert(v.end(), std::size_t(run.section(QLatin1Char(':'), 0, 0).toInt()),
+                 run.endsWith(QLatin1String("nan")) ? NaN : run.section(QLatin1Char(':'), 1).toFloat());
+    return v;
+}
+} // namespace
 
 // Pauses, voice onsets and split times over level records.
 class AnalysisTest : public QObject
 {
     Q_OBJECT
-
-    // n samples at base with samples [from, from + count) at value.
-    static std::vector<float> record(int n, float base, int from, int count, float value)
-    {
-        std::vector<float> v(std::size_t(n), base);
-        for (int i = from; i < from + count; ++i)
-            v[std::size_t(i)] = value;
-        return v;
-    }
-    static std::vector<float> concat(std::initializer_list<std::pair<int, float>> parts)
-    {
-        std::vector<float> v;
-        for (const auto &p : parts)
-            v.insert(v.end(), std::size_t(p.first), p.second);
-        return v;
-    }
-
 private slots:
     void initTestCase() { requireIsolation(); }
 
+    void pauses_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("disabled");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<float>("idle");
+        QTest::newRow("11 silent samples") << "20:3 11:0.1 69:3" << false << 1 << 0.11f;
+        QTest::newRow("10 are too few") << "20:3 10:0.1 70:3" << false << 0 << 0.0f;
+        QTest::newRow("all silent") << "50:0.01" << false << 1 << 1.0f;
+        QTest::newRow("all silent, too short") << "10:0.01" << false << 0 << 0.0f;
+        QTest::newRow("at the threshold breaks a run") << "15:0.01 1:0.4 24:0.01" << false << 2 << 39.0f / 40;
+        QTest::newRow("NaN breaks a run") << "15:0.01 1:nan 24:0.01" << false << 2 << 39.0f / 40;
+        QTest::newRow("open at the end") << "49:2 11:0" << false << 1 << 11.0f / 60;
+        QTest::newRow("full lengths") << "12:0.1 5:9 30:0.1 3:9" << false << 2 << 42.0f / 50;
+        QTest::newRow("disabled") << "50:0.01" << true << 0 << 0.0f;
+        QTest::newRow("empty") << "" << false << 0 << 0.0f;
+    }
     void pauses()
     {
-        using analysis::pauseStats;
-        // 11 silent samples in 100: one pause, 0.11 idle.
-        PauseStats p = pauseStats(record(100, 3.0f, 20, 11, 0.1f), 0.4f, false);
-        QCOMPARE(p.pauseCount, 1);
-        QCOMPARE(p.idleFraction, 11.0f / 100.0f);
-        // 10 are too few.
-        p = pauseStats(record(100, 3.0f, 20, 10, 0.1f), 0.4f, false);
-        QCOMPARE(p.pauseCount, 0);
-        QCOMPARE(p.idleFraction, 0.0f);
-        // All silent.
-        p = pauseStats(std::vector<float>(50, 0.01f), 0.4f, false);
-        QCOMPARE(p.pauseCount, 1);
-        QCOMPARE(p.idleFraction, 1.0f);
-        p = pauseStats(std::vector<float>(10, 0.01f), 0.4f, false);
-        QCOMPARE(p.pauseCount, 0);
-        // A sample at the threshold (or NaN) breaks the run.
-        std::vector<float> r = record(40, 0.01f, 0, 40, 0.01f);
-        r[15] = 0.4f;
-        p = pauseStats(r, 0.4f, false);
-        QCOMPARE(p.pauseCount, 2); // 15 and 24 samples
-        QCOMPARE(p.idleFraction, 39.0f / 40.0f);
-        r[15] = std::numeric_limits<float>::quiet_NaN();
-        QCOMPARE(pauseStats(r, 0.4f, false).pauseCount, 2);
-        // A pause still open at the end counts.
-        p = pauseStats(record(60, 2.0f, 49, 11, 0.0f), 0.4f, false);
-        QCOMPARE(p.pauseCount, 1);
-        // Several pauses, each with its full length.
-        p = pauseStats(concat({{12, 0.1f}, {5, 9.0f}, {30, 0.1f}, {3, 9.0f}}), 0.4f, false);
-        QCOMPARE(p.pauseCount, 2);
-        QCOMPARE(p.idleFraction, 42.0f / 50.0f);
-        // Disabled, or empty.
-        p = pauseStats(std::vector<float>(50, 0.01f), 0.4f, true);
-        QCOMPARE(p.pauseCount, 0);
-        QCOMPARE(p.idleFraction, 0.0f);
-        QCOMPARE(pauseStats({}, 0.4f, false).pauseCount, 0);
+        QFETCH(QString, record);
+        QFETCH(bool, disabled);
+        const PauseStats p = analysis::pauseStats(runs(record), 0.4f, disabled);
+        QTEST(p.pauseCount, "count");
+        QTEST(p.idleFraction, "idle");
     }
 
-    void thresholds()
+    void onsets_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<float>("threshold");
+        QTest::addColumn<int>("maxOnsets");
+        QTest::addColumn<std::vector<qint32>>("onsets");
+        const QString five = QStringLiteral("20:0.01 12:8 ").repeated(5) + QStringLiteral("1:0.01");
+        const float plain = analysis::effectiveThreshold(5.0, false), boosted = analysis::effectiveThreshold(5.0, true);
+        QTest::newRow("9 loud samples") << "100:0 9:6 50:0" << 5.0f << 0 << std::vector<qint32>{100};
+        QTest::newRow("8 are too few") << "100:0 8:6 50:0" << 5.0f << 0 << std::vector<qint32>{};
+        QTest::newRow("unfinished") << "100:0 20:6" << 5.0f << 0 << std::vector<qint32>{};
+        QTest::newRow("at the threshold ends a burst") << "5:6 1:5 5:6 5:0" << 5.0f << 0 << std::vector<qint32>{};
+        QTest::newRow("CFOP keeps three") << five << 5.0f << analysis::cfopMaxOnsets << std::vector<qint32>{20, 52, 84};
+        QTest::newRow("free keeps all") << five << 5.0f << 0 << std::vector<qint32>{20, 52, 84, 116, 148};
+        QTest::newRow("soft, no boost") << "10:0 10:2 10:0" << plain << 0 << std::vector<qint32>{};
+        QTest::newRow("soft, boost") << "10:0 10:2 10:0" << boosted << 0 << std::vector<qint32>{10};
+        QTest::newRow("empty") << "" << 5.0f << 0 << std::vector<qint32>{};
+    }
+    void onsets()
+    {
+        QFETCH(QString, record);
+        QFETCH(float, threshold);
+        QFETCH(int, maxOnsets);
+        QTEST(analysis::voiceOnsets(runs(record), threshold, maxOnsets), "onsets");
+    }
+
+    void thresholdsAndSplits()
     {
         QCOMPARE(analysis::effectiveThreshold(0.4, false), 0.4f);
         QCOMPARE(analysis::effectiveThreshold(0.4, true), float(double(0.4f) / 5.0));
-        QCOMPARE(analysis::effectiveThreshold(5.0, true), 1.0f);
-        // 0.1 is sound with boost (threshold 0.08) and silent without.
-        const std::vector<float> r(20, 0.1f);
-        QCOMPARE(analysis::pauseStats(r, analysis::effectiveThreshold(0.4, true), false).pauseCount, 0);
-        QCOMPARE(analysis::pauseStats(r, analysis::effectiveThreshold(0.4, false), false).pauseCount, 1);
-    }
-
-    void onsets()
-    {
-        using analysis::voiceOnsets;
-        // 9 loud samples after 100 quiet ones: one onset at 100.
-        auto o = voiceOnsets(concat({{100, 0.0f}, {9, 6.0f}, {50, 0.0f}}), 5.0f, 0);
-        QCOMPARE(o, std::vector<qint32>({100}));
-        QVERIFY(voiceOnsets(concat({{100, 0.0f}, {8, 6.0f}, {50, 0.0f}}), 5.0f, 0).empty());
-        // Unfinished at the end: not yet a word.
-        QVERIFY(voiceOnsets(concat({{100, 0.0f}, {20, 6.0f}}), 5.0f, 0).empty());
-        // A sample at the threshold ends a burst: 5 + 5 is not 9.
-        QVERIFY(voiceOnsets(concat({{5, 6.0f}, {1, 5.0f}, {5, 6.0f}, {5, 0.0f}}), 5.0f, 0).empty());
-        // Five bursts: CFOP keeps the first three, free keeps all.
-        std::vector<float> five;
-        for (int k = 0; k < 5; ++k) {
-            five.insert(five.end(), 20, 0.01f);
-            five.insert(five.end(), 12, 8.0f);
-        }
-        five.push_back(0.01f);
-        QCOMPARE(voiceOnsets(five, 5.0f, analysis::cfopMaxOnsets), std::vector<qint32>({20, 52, 84}));
-        QCOMPARE(voiceOnsets(five, 5.0f, 0), std::vector<qint32>({20, 52, 84, 116, 148}));
-        // Boost: 5.0 becomes 1.0.
-        const auto soft = concat({{10, 0.0f}, {10, 2.0f}, {10, 0.0f}});
-        QVERIFY(voiceOnsets(soft, analysis::effectiveThreshold(5.0, false), 0).empty());
-        QCOMPARE(voiceOnsets(soft, analysis::effectiveThreshold(5.0, true), 0), std::vector<qint32>({10}));
-        QVERIFY(voiceOnsets({}, 5.0f, 0).empty());
-    }
-
-    void splits()
-    {
         std::vector<qint32> times;
         for (int t = 10; t <= 5000; t += 10)
             times.push_back(t);
@@ -118,54 +94,36 @@ private slots:
         QVERIFY(analysis::splitTimes({}, {}).empty());
         // An onset outside the record gives 0 and does not move the base.
         QCOMPARE(analysis::splitTimes(times, {99, 900, 249}), std::vector<qint32>({1000, 0, 1500, 2500}));
-        // With onsets, the splits add up to the last time stamp.
         const auto s = analysis::splitTimes(times, {10, 20, 30, 490});
-        qint64 sum = 0;
-        for (qint32 v : s)
-            sum += v;
-        QCOMPARE(sum, qint64(5000));
+        QCOMPARE(std::accumulate(s.begin(), s.end(), qint64(0)), qint64(5000));
     }
 
-    // The walks take the record eight samples at a time; runs that start,
-    // end or sit inside a group must come out as a plain sample-by-sample
-    // walk finds them.
+    // The walks take the record eight samples at a time; runs that start, end
+    // or sit inside a group must come out as a sample-by-sample walk finds them.
     void groupedWalksMatchASampleBySampleWalk()
     {
         std::mt19937 rng(7);
-        const float values[] = {0.01f, 0.3f, 0.4f, 2.0f, 5.0f, 7.0f, std::numeric_limits<float>::quiet_NaN()};
+        const float values[] = {0.01f, 0.3f, 0.4f, 2.0f, 5.0f, 7.0f, NaN};
         for (int trial = 0; trial < 400; ++trial) {
             std::vector<float> r;
             const int target = int(rng() % 300);
             while (int(r.size()) < target)
                 r.insert(r.end(), std::size_t(1 + rng() % 25), values[rng() % 7]);
 
-            int pauses = 0, idle = 0, run = 0;
+            int pauses = 0, idle = 0, run = 0, start = -1;
             std::vector<qint32> onsets;
-            int start = -1, len = 0;
-            for (int i = 0; i < int(r.size()); ++i) {
-                if (0.4f > r[std::size_t(i)]) {
-                    ++run;
-                } else {
-                    if (run >= 11) { ++pauses; idle += run; }
-                    run = 0;
-                }
-                if (r[std::size_t(i)] > 5.0f) {
-                    if (start < 0) start = i;
-                    ++len;
-                } else {
-                    if (start >= 0 && len >= 9) onsets.push_back(start);
-                    start = -1;
-                    len = 0;
-                }
+            for (int i = 0; i <= int(r.size()); ++i) {
+                const float x = i < int(r.size()) ? r[std::size_t(i)] : 1.0f; // the end closes a pause, not a word
+                if (0.4f > x) ++run;
+                else { if (run >= 11) { ++pauses; idle += run; } run = 0; }
+                if (x > 5.0f) { if (start < 0) start = i; }
+                else { if (start >= 0 && i - start >= 9 && i < int(r.size())) onsets.push_back(start); start = -1; }
             }
-            if (run >= 11) { ++pauses; idle += run; }
-
             const PauseStats p = analysis::pauseStats(r, 0.4f, false);
             QCOMPARE(p.pauseCount, pauses);
             QCOMPARE(p.idleFraction, r.empty() ? 0.0f : float(idle) / float(r.size()));
             QCOMPARE(analysis::voiceOnsets(r, 5.0f, 0), onsets);
-            if (onsets.size() > 3)
-                onsets.resize(3);
+            onsets.resize(std::min<std::size_t>(onsets.size(), 3));
             QCOMPARE(analysis::voiceOnsets(r, 5.0f, analysis::cfopMaxOnsets), onsets);
         }
     }
@@ -175,14 +133,9 @@ private slots:
     {
         Cadenza w;
         QVERIFY(w.computeSplitTimes().empty());
-        for (int k = 0; k < 4; ++k) {
-            w.levels.insert(w.levels.end(), 30, 0.01f);
-            w.levels.insert(w.levels.end(), 12, 2.0f);
-        }
-        w.levels.push_back(0.01f);
+        w.levels = runs(QStringLiteral("30:0.01 12:2 ").repeated(4) + QStringLiteral("1:0.01"));
         for (std::size_t i = 0; i < w.levels.size(); ++i)
             w.levelTimes.push_back(qint32(10 * (i + 1)));
-
         w.ui->silenceSpin->setValue(0.4);
         w.ui->voiceSpin->setValue(5.0);
         w.ui->boostAudioCheck->setChecked(false);
@@ -195,14 +148,12 @@ private slots:
 
         w.ui->boostAudioCheck->setChecked(true); // voice threshold 1.0
         w.ui->splitsCombo->setCurrentIndex(2);
-        QCOMPARE(w.findVoiceOnsets(), std::vector<qint32>({30, 72, 114, 156}));
         QCOMPARE(w.computeSplitTimes(), std::vector<qint32>({310, 420, 420, 420, 120}));
         w.ui->splitsCombo->setCurrentIndex(1);
         QCOMPARE(w.findVoiceOnsets(), std::vector<qint32>({30, 72, 114}));
 
         w.ui->disableAudioCheck->setChecked(true);
-        p = w.computePauseStats();
-        QCOMPARE(p.pauseCount, 0);
+        QCOMPARE(w.computePauseStats().pauseCount, 0);
         QCOMPARE(w.findVoiceOnsets().size(), std::size_t(3)); // splits ignore "disable"
     }
 };
