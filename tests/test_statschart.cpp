@@ -131,6 +131,25 @@ private slots:
             p.end();
             QCOMPARE(img.copy(area), ref.copy(area));
         }
+
+        // An average wider than those 30 pixels is shown whole, not cut to its last digits.
+        Session wide; // one day; the trimmed average of 12..15.2 s is (13 + 14 + 15) / 3
+        for (float t : {12.0f, 13.0f, 14.0f, 15.0f, 15.2f})
+            wide.add(t * 1000, at(2024, 5, 5));
+        img = wide.paint(w, h); // axis of 20 s: boxes and dots end at x(15.2) + 5 = 304
+        const int tw = QFontMetrics(font).horizontalAdvance("14.00") + 1;
+        QVERIFY(tw > 30);
+        const QRect area(w - tw, tops[0], tw, fh);
+        QImage ref = img.copy();
+        QPainter p(&ref);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.fillRect(area, Qt::white);
+        p.drawText(area, Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter, "14.00");
+        p.end();
+        QCOMPARE(img.copy(area), ref.copy(area));
+        QVERIFY(pixelsNear(img, QRect(w - tw, tops[0], tw - 30, fh), Qt::black) > 0);
     }
 
     void dotsAndDnf()
