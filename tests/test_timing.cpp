@@ -10,50 +10,54 @@
 #include <QSettings>
 #include <QSlider>
 
-// The start/stop state machine driven through the real window with key events,
-// the auto-repeat rules, and the session edits under the history list.
+// The start/stop state machine driven through the real window, and the session edits.
 
 namespace {
 
-constexpr int restMs = 720; // a little over the 700 ms between keyboard starts and stops
-
-void sendKey(Cadenza &w, QEvent::Type type, int key, ulong timestamp = 0, bool autoRepeat = false)
+// Plays a script of tokens on the window: +K / -K press / release key K (S space,
+// E Escape, else the letter), with @stamp and a trailing * for a marked repeat;
+// M clicks Start/Stop; ~N waits N ms; R / I expect Running / Idle; #N expects N
+// solves. Returns the first token whose expectation failed, or nothing.
+QString play(Cadenza &w, const QString &script)
 {
-    QKeyEvent e(type, key, Qt::NoModifier, QString(), autoRepeat);
-    e.setTimestamp(timestamp);
-    QApplication::sendEvent(&w, &e);
-}
-void press(Cadenza &w, int key, ulong ts = 0, bool rep = false) { sendKey(w, QEvent::KeyPress, key, ts, rep); }
-void release(Cadenza &w, int key, ulong ts = 0, bool rep = false) { sendKey(w, QEvent::KeyRelease, key, ts, rep); }
-
-// The list rows are the history list's business; the row mapping under test
-// only needs one row per solve.
-void ensureRows(Cadenza &w)
-{
-    w.updateHistory();
-    const int n = int(w.times.size());
-    if (w.ui->historyList->count() != n) {
-        w.ui->historyList->clear();
-        for (int r = 0; r < n; ++r)
-            w.ui->historyList->addItem(QString::number(r));
+    int i = 0;
+    for (const QString &t : script.split(' ', Qt::SkipEmptyParts)) {
+        const QChar op = t[0];
+        ++i;
+        if (op == '+' || op == '-') {
+            const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1].unicode();
+            const int at = t.indexOf('@');
+            QKeyEvent e(op == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier, QString(),
+                        t.endsWith('*'));
+            e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).remove('*').toULong());
+            QApplication::sendEvent(&w, &e);
+        } else if (op == 'M') {
+            QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
+        } else if (op == '~') {
+            QTest::qWait(t.mid(1).toInt());
+        } else {
+            const bool holds = op == '#' ? int(w.times.size()) == t.mid(1).toInt()
+                                         : (op == 'R' || op == 'I') && w.running == (op == 'R');
+            if (!holds)
+                return QStringLiteral("token %1 (%2) failed, %3 solves").arg(i).arg(t).arg(w.times.size());
+        }
     }
+    return QString();
 }
 
 SessionData threeSolves()
 {
     SessionData s;
-    s.append(10000, {0.1f, 1}, {}, QStringLiteral("R U"), 100, 0);
-    s.append(20000, {0.2f, 2}, {1, 2}, QStringLiteral("L D"), 200, 0);
-    s.append(30000, {0.3f, 3}, {3}, QStringLiteral("F B"), 300, 0);
+    s.append(10000, {0.1f, 1}, {}, QStringLiteral("R U"), 100, PenaltyNone);
+    s.append(20000, {0.2f, 2}, {1, 2}, QStringLiteral("L D"), 200, PenaltyPlusTwo);
+    s.append(30000, {0.3f, 3}, {3}, QStringLiteral("F B"), 300, PenaltyDnf);
     return s;
 }
 
 SessionData autosaved()
 {
     QFile f(QString::fromLatin1(Cadenza::autosavePath));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return parseTimesFile(f.readAll(), 0);
+    return f.open(QIODevice::ReadOnly) ? parseTimesFile(f.readAll(), 0) : SessionData();
 }
 
 } // namespace
@@ -69,197 +73,83 @@ private slots:
         QFile::remove(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).fileName());
     }
 
-    void spaceReleaseStartsAndAnyKeyStops()
+    void keyStateMachine_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("700 ms after start-up; space release starts, any key stops, nothing restarts")
+            << "+S -S I ~720 +S I -S R ~50 +A I #1 -A -S I";
+        QTest::newRow("the mouse leaves the key clock alone") << "~720 M R M I #1 -S R";
+        QTest::newRow("a key release while running stops") << "M R -B I #1";
+        QTest::newRow("a stopping space bar's release starts only 700 ms later")
+            << "M -B ~300 -S I ~420 -S R +S I -S I #2 ~720 -S R";
+        QTest::newRow("Escape cancels, its release does nothing") << "+E I M ~30 +E I #0 -E I #0";
+        QTest::newRow("marked repeats do nothing") << "~720 -S* I M -A* +A* -A* +A* R #0 +A I #1";
+        QTest::newRow("a release then another key's press: one stop") << "M -D@7000 +F@7001 I #1";
+    }
+    void keyStateMachine()
+    {
+        QFETCH(QString, script);
+        Cadenza w;
+        QCOMPARE(play(w, script), QString());
+    }
+
+    void aRunLeavesASolveOrIsCancelled()
     {
         Cadenza w;
-        // Right after start-up the 700 ms rule holds back a start.
-        press(w, Qt::Key_Space);
-        release(w, Qt::Key_Space);
-        QVERIFY(!w.running);
-
-        QTest::qWait(restMs);
-        press(w, Qt::Key_Space);
-        QVERIFY(!w.running);
-        release(w, Qt::Key_Space);
-        QVERIFY(w.running);
+        QCOMPARE(play(w, "~720 -S R"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Stop"));
         QVERIFY(w.keyClock.elapsed() < 200);
-
         const QString scramble = w.currentScramble;
-        QTest::qWait(50);
-        press(w, Qt::Key_A);
-        QVERIFY(!w.running);
+        QCOMPARE(play(w, "~50 +A I #1"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Start"));
-        QCOMPARE(int(w.times.size()), 1);
         QVERIFY(w.times[0] >= 50 && w.times[0] < 5000);
         QCOMPARE(w.penalties[0], 0);
         QCOMPARE(w.scrambles[0], scramble);
         QVERIFY(qAbs(w.dates[0] - QDateTime::currentSecsSinceEpoch()) <= 2);
         QVERIFY(w.currentScramble != scramble);
-        QVERIFY(w.splits[0].empty());
+        QCOMPARE(autosaved().times, w.times); // on disk as soon as the stop is done
 
-        // The stored solve is on disk as soon as the stop is done.
-        const SessionData disk = autosaved();
-        QCOMPARE(disk.size(), 1);
-        QCOMPARE(disk.times[0], w.times[0]);
-        QCOMPARE(disk.scrambles[0], scramble);
-
-        // Releasing the letter, and the space bar right after a stop, start nothing.
-        release(w, Qt::Key_A);
-        release(w, Qt::Key_Space);
-        QVERIFY(!w.running);
-    }
-
-    void stopBySpaceAndReleaseRules()
-    {
-        Cadenza w;
-        w.on_startButton_clicked();
-        QVERIFY(w.running);
-        // A key release while running stops.
-        release(w, Qt::Key_B);
-        QVERIFY(!w.running);
-        QCOMPARE(int(w.times.size()), 1);
-        QVERIFY(w.keyClock.elapsed() < 200);
-
-        // Stopping with the space bar: its release does not start again...
-        QTest::qWait(restMs);
-        release(w, Qt::Key_Space);
-        QVERIFY(w.running);
-        press(w, Qt::Key_Space);
-        QVERIFY(!w.running);
-        release(w, Qt::Key_Space);
-        QVERIFY(!w.running);
-        QCOMPARE(int(w.times.size()), 2);
-        // ...but a release 700 ms after the stop does.
-        QTest::qWait(restMs);
-        release(w, Qt::Key_Space);
-        QVERIFY(w.running);
-    }
-
-    void escapeCancels()
-    {
-        Cadenza w;
-        const QString idleScramble = w.currentScramble;
-        press(w, Qt::Key_Escape);
-        QVERIFY(!w.running);
-        QCOMPARE(w.currentScramble, idleScramble);
-
-        w.on_startButton_clicked();
-        QTest::qWait(30);
+        QCOMPARE(play(w, "M ~30"), QString());
+        const QString cancelled = w.currentScramble;
         const qint64 keyClockBefore = w.keyClock.elapsed();
-        press(w, Qt::Key_Escape);
-        QVERIFY(!w.running);
+        QCOMPARE(play(w, "+E I #1"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Start"));
-        QVERIFY(w.times.empty());
-        QVERIFY(w.currentScramble != idleScramble);
+        QVERIFY(w.currentScramble != cancelled);
         QCOMPARE(w.liveElapsedMs, 0);
         QVERIFY(w.keyClock.elapsed() >= keyClockBefore);
-        // The release of Escape after the cancel starts or stores nothing.
-        release(w, Qt::Key_Escape);
-        QVERIFY(!w.running);
-        QVERIFY(w.times.empty());
     }
 
-    void mouseStartStopLeavesKeyClockAlone()
-    {
-        Cadenza w;
-        QTest::qWait(restMs);
-        QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
-        QVERIFY(w.running);
-        QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
-        QVERIFY(!w.running);
-        QCOMPARE(int(w.times.size()), 1);
-        QVERIFY(w.keyClock.elapsed() >= 700);
-        // So the space bar may start at once.
-        release(w, Qt::Key_Space);
-        QVERIFY(w.running);
-    }
-
-    void markedRepeatsDoNothing()
-    {
-        Cadenza w;
-        QTest::qWait(restMs);
-        // Idle, rested: a marked repeat release of the space bar starts nothing.
-        release(w, Qt::Key_Space, 0, true);
-        QVERIFY(!w.running);
-        w.on_startButton_clicked();
-        for (int i = 0; i < 5; ++i) {
-            release(w, Qt::Key_A, 0, true);
-            press(w, Qt::Key_A, 0, true);
-        }
-        QVERIFY(w.running);
-        QVERIFY(w.times.empty());
-    }
-
-    void unmarkedRepeatsOfAHeldSpaceBar()
+    void aHeldSpaceBarNeitherStartsNorStops()
     {
         Cadenza w;
         w.levels = {1, 2, 3};
         w.levelTimes = {0, 10, 20};
         w.liveElapsedMs = 20;
-        QTest::qWait(restMs);
-        // Held space bar, as X delivers it: a press, then release/press pairs
-        // with equal time stamps, some marked and some not, then the real release.
-        ulong ts = 100000;
-        press(w, Qt::Key_Space, ts);
-        for (int i = 0; i < 20; ++i) {
-            ts += 40;
-            const bool marked = i % 3 == 0;
-            release(w, Qt::Key_Space, ts, marked);
-            press(w, Qt::Key_Space, ts, marked);
-            QVERIFY(!w.running);
-            if (i % 5 == 4)
-                QTest::qWait(15); // ticks in between
-        }
-        QVERIFY(!w.running);
-        QVERIFY(w.times.empty());
+        // As X delivers it: release/press pairs with equal stamps, only some marked.
+        QString held = QStringLiteral("~720 +S@100000");
+        for (int i = 1; i <= 20; ++i)
+            held += QStringLiteral(" -S@%1%2 +S@%1%2 I%3").arg(100000 + 40 * i).arg(i % 3 ? "" : "*", i % 5 ? "" : " ~15");
+        QCOMPARE(play(w, held + " #0"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Start"));
         // Every start taken back restored what it had replaced.
         QCOMPARE(w.levels, (std::vector<float>{1, 2, 3}));
         QCOMPARE(w.levelTimes, (std::vector<qint32>{0, 10, 20}));
         QCOMPARE(w.liveElapsedMs, 20);
         QVERIFY(w.keyClock.elapsed() >= 700);
-
-        // The real release starts.
-        release(w, Qt::Key_Space, ts + 300);
-        QVERIFY(w.running);
-        QTest::qWait(30);
-        press(w, Qt::Key_A, ts + 400);
-        QVERIFY(!w.running);
-        QCOMPARE(int(w.times.size()), 1);
+        QCOMPARE(play(w, "-S@101000 R ~30 +A@101100 I #1"), QString()); // the real release starts
         QVERIFY(w.times[0] < 1000);
     }
 
-    void releaseWhileRunningWaitsForItsRepeatPress()
+    void aReleaseStopsAtItsMomentUnlessAPressPairsWithIt()
     {
         Cadenza w;
-        w.on_startButton_clicked();
-        QTest::qWait(30);
-        // A key held from before the start repeats: the run goes on.
-        for (ulong ts = 5000; ts < 5400; ts += 40) {
-            release(w, Qt::Key_C, ts);
-            press(w, Qt::Key_C, ts);
-        }
-        QTest::qWait(60);
-        QVERIFY(w.running);
-        QVERIFY(w.times.empty());
-
-        // Its real release stops the run at the moment of the release, even
-        // though the stop is committed by a later tick.
+        QCOMPARE(play(w, "M ~30 -C@5000 +C@5000 -C@5040 +C@5040 -C@5080 +C@5080 ~60 R #0"), QString());
         const qint64 atRelease = w.solveClock.elapsed();
-        release(w, Qt::Key_C, 6000);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.running, 1000);
+        QCOMPARE(play(w, "-C@6000"), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.running, 1000); // a later tick commits the stop
         QCOMPARE(int(w.times.size()), 1);
         QVERIFY(w.times[0] >= atRelease && w.times[0] <= atRelease + 5);
         QVERIFY(w.keyClock.elapsed() < 300);
-
-        // A release then a press of another key: the stop is committed first,
-        // the press in Idle does nothing.
-        w.on_startButton_clicked();
-        release(w, Qt::Key_D, 7000);
-        press(w, Qt::Key_E, 7001);
-        QVERIFY(!w.running);
-        QCOMPARE(int(w.times.size()), 2);
     }
 
     void algsModeRunsAccumulate()
@@ -269,17 +159,9 @@ private slots:
         w.on_startButton_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(w.levels.size() >= 3, 2000);
         w.on_startButton_clicked();
-        QVERIFY(w.times.empty());
         const std::size_t first = w.levels.size();
-        QCOMPARE(w.levelTimes.size(), first);
-
         // A key-released start that turns out to be a repeat keeps the record.
-        QTest::qWait(restMs);
-        release(w, Qt::Key_Space, 900);
-        QVERIFY(w.running);
-        QTest::qWait(25);
-        press(w, Qt::Key_Space, 900);
-        QVERIFY(!w.running);
+        QCOMPARE(play(w, "~720 -S@900 R ~25 +S@900 I"), QString());
         QCOMPARE(w.levels.size(), first);
 
         w.on_startButton_clicked();
@@ -300,79 +182,60 @@ private slots:
         w.on_startButton_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(w.levels.size() >= 3, 2000);
         w.on_startButton_clicked();
-        QCOMPARE(w.levels.size(), w.levelTimes.size());
-        for (const float l : w.levels)
-            QCOMPARE(l, 0.0f);
+        QCOMPARE(w.levels, std::vector<float>(w.levelTimes.size(), 0.0f));
         QCOMPARE(int(w.times.size()), 1);
     }
 
-    void penaltiesAndRowMapping()
+    void sessionEdits()
     {
         Cadenza w;
         w.replaceSession(threeSolves());
-        ensureRows(w);
-        w.ui->historyList->setCurrentRow(-1);
-        // No row: the newest solve.
-        w.on_plusTwoButton_clicked();
-        QCOMPARE(w.penalties, (std::vector<qint32>{0, 0, 1}));
-        QCOMPARE(autosaved().penalties, w.penalties);
-        w.on_plusTwoButton_clicked();
-        QCOMPARE(w.penalties, (std::vector<qint32>{0, 0, 0}));
-        w.on_dnfButton_clicked();
-        w.on_plusTwoButton_clicked();
-        QCOMPARE(w.penalties, (std::vector<qint32>{0, 0, 1}));
-        w.on_dnfButton_clicked();
-        QCOMPARE(w.penalties, (std::vector<qint32>{0, 0, -1}));
-        QCOMPARE(autosaved().penalties, w.penalties);
-        // Row 2 is the oldest solve; an odd penalty from a file becomes +2.
+        w.updateHistory();
+        w.ui->historyList->setCurrentRow(-1); // no row: +2 and DNF act on the newest, Remove on nothing
+        w.on_removeButton_clicked();
+        QCOMPARE(int(w.times.size()), 3);
+        // DNF then +2, +2 twice, +2 then DNF, DNF twice.
+        const struct { void (Cadenza::*button)(); qint32 newest; } steps[] = {
+            {&Cadenza::on_plusTwoButton_clicked, 1}, {&Cadenza::on_plusTwoButton_clicked, 0},
+            {&Cadenza::on_plusTwoButton_clicked, 1}, {&Cadenza::on_dnfButton_clicked, -1},
+            {&Cadenza::on_dnfButton_clicked, 0}};
+        for (const auto &step : steps) {
+            (w.*step.button)();
+            QCOMPARE(w.penalties, (std::vector<qint32>{0, 1, step.newest}));
+            QCOMPARE(autosaved().penalties, w.penalties);
+        }
+        // Row 2 is the oldest solve; a code no button sets counts as none.
         w.penalties[0] = 7;
         w.ui->historyList->setCurrentRow(2);
-        w.on_plusTwoButton_clicked();
-        QCOMPARE(w.penalties[0], 1);
+        w.on_dnfButton_clicked();
+        QCOMPARE(w.penalties, (std::vector<qint32>{-1, 1, 0}));
 
-        // Refused while running; Remove is not.
+        // While running +2 and DNF are refused, Remove is not.
         w.on_startButton_clicked();
         w.on_dnfButton_clicked();
         w.on_plusTwoButton_clicked();
-        QCOMPARE(w.penalties, (std::vector<qint32>{1, 0, -1}));
-        w.ui->historyList->setCurrentRow(1);
+        QCOMPARE(w.penalties, (std::vector<qint32>{-1, 1, 0}));
+        w.ui->historyList->setCurrentRow(1); // the middle solve
         w.on_removeButton_clicked();
-        QCOMPARE(int(w.times.size()), 2);
         QVERIFY(w.running);
-    }
-
-    void removeKeepsTheArraysParallel()
-    {
-        Cadenza w;
-        w.replaceSession(threeSolves());
-        ensureRows(w);
-        w.ui->historyList->setCurrentRow(-1);
-        w.on_removeButton_clicked();
-        QCOMPARE(int(w.times.size()), 3);
-
-        w.ui->historyList->setCurrentRow(1); // the middle solve, index 1
-        w.on_removeButton_clicked();
         QCOMPARE(w.times, (std::vector<float>{10000, 30000}));
         QCOMPARE(w.dates, (std::vector<qint64>{100, 300}));
         QCOMPARE(w.pauseStats[1].pauseCount, 3);
-        QCOMPARE(w.splits[1], std::vector<qint32>{3});
+        QCOMPARE(w.splits, (std::vector<std::vector<qint32>>{{}, {3}}));
         QCOMPARE(w.scrambles, (QStringList{QStringLiteral("R U"), QStringLiteral("F B")}));
-        QCOMPARE(w.penalties.size(), std::size_t(2));
+        QCOMPARE(w.penalties, (std::vector<qint32>{-1, 0}));
         QCOMPARE(autosaved().times, w.times);
-
-        ensureRows(w);
         w.ui->historyList->setCurrentRow(0); // the newest
         w.on_removeButton_clicked();
         QCOMPARE(w.scrambles, QStringList{QStringLiteral("R U")});
 
-        w.replaceSession(threeSolves());
+        QCOMPARE(play(w, "+E I #1"), QString());
         w.on_actionClear_Times_triggered();
         QVERIFY(w.times.empty() && w.dates.empty() && w.pauseStats.empty() && w.splits.empty()
                 && w.scrambles.isEmpty() && w.penalties.empty());
         QCOMPARE(autosaved().size(), 0);
         QVERIFY(QFile::exists(QString::fromLatin1(Cadenza::autosavePath)));
-        // With an empty session +2 and DNF find nothing to act on.
-        w.on_plusTwoButton_clicked();
+        w.on_plusTwoButton_clicked(); // nothing to act on
         w.on_dnfButton_clicked();
         QVERIFY(w.penalties.empty());
     }
