@@ -34,7 +34,12 @@ QString play(Cadenza &w, const QString &script)
         } else if (op == 'M') {
             QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
         } else if (op == '~') {
+            // A wait the machine stretched far beyond its length cannot judge the 700 ms rule.
+            QElapsedTimer waited;
+            waited.start();
             QTest::qWait(t.mid(1).toInt());
+            if (waited.elapsed() > t.mid(1).toInt() + 250)
+                return QStringLiteral("stalled");
         } else {
             const bool holds = op == '#' ? int(w.times.size()) == t.mid(1).toInt()
                                          : (op == 'R' || op == 'I') && w.running == (op == 'R');
@@ -80,15 +85,21 @@ private slots:
     {
         QFETCH(QString, script);
         Cadenza w;
-        QCOMPARE(play(w, script), QString());
+        // The first keys must come well inside the rest after start-up.
+        const QString failed = w.keyClock.elapsed() > 400 ? QStringLiteral("stalled") : play(w, script);
+        if (failed == QLatin1String("stalled"))
+            QSKIP("the machine stalled during a timed step; the 700 ms rule cannot be judged");
+        QCOMPARE(failed, QString());
     }
 
     void aRunLeavesASolveOrIsCancelled()
     {
         Cadenza w;
+        QElapsedTimer since;
+        since.start();
         QCOMPARE(play(w, "~720 -S R"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Stop"));
-        QVERIFY(w.keyClock.elapsed() < 200);
+        QVERIFY(w.keyClock.elapsed() <= since.elapsed() - 720); // restarted by the start, after the wait
         const QString scramble = w.currentScramble;
         QCOMPARE(play(w, "~50 +A I #1"), QString());
         QCOMPARE(w.ui->startButton->text(), QStringLiteral("Start"));
@@ -136,12 +147,15 @@ private slots:
     {
         Cadenza w;
         QCOMPARE(play(w, "M ~30 -C@5000 +C@5000 -C@5040 +C@5040 -C@5080 +C@5080 ~60 R #0"), QString());
-        const qint64 atRelease = w.solveClock.elapsed();
+        QElapsedTimer sinceRelease;
+        sinceRelease.start();
+        const qint64 beforeRelease = w.solveClock.elapsed();
         QCOMPARE(play(w, "-C@6000"), QString());
+        const qint64 afterRelease = w.solveClock.elapsed();
         QTRY_VERIFY_WITH_TIMEOUT(!w.running, 1000); // a later tick commits the stop
         QCOMPARE(int(w.times.size()), 1);
-        QVERIFY(w.times[0] >= atRelease && w.times[0] <= atRelease + 5);
-        QVERIFY(w.keyClock.elapsed() < 300);
+        QVERIFY(w.times[0] >= beforeRelease && w.times[0] <= afterRelease); // the release's moment, not the tick's
+        QVERIFY(w.keyClock.elapsed() <= sinceRelease.elapsed()); // restarted by the stop
     }
 
     void algsModeRunsAccumulate()
