@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 
@@ -161,6 +162,23 @@ private slots:
         QCOMPARE(w.algLabels.size(), 2);
         QCOMPARE(store("").proposed, QString("Alg 3"));
         QCOMPARE(w.algLabels, QStringList({"Y perm", "T perm", ""}));
+    }
+
+    void warningButtonOpensTheNote()
+    {
+        Cadenza w;
+        QString title;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                box->accept();
+            }
+        });
+        timer.start(10);
+        QTest::mouseClick(w.ui->warningButton, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("A note about the estimation of algs duration"));
+        QVERIFY(!w.ui->actionCalibrate_Echo_Delay->isEnabled());
     }
 };
 
