@@ -2,86 +2,33 @@
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
-#include <QSettings>
-
-// The window in both modes with each switch: visible panels, caption fonts, minimum display heights.
 class ModeLayoutTest : public QObject
 {
     Q_OBJECT
-
-    static bool shown(Cadenza &w, QWidget *widget) { return widget->isVisibleTo(&w); }
-
 private slots:
     void initTestCase() { requireIsolation(); }
-    void init() { QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).clear(); }
-
-    void layoutTable_data()
+    void layoutTable() // both modes with each switch: visible panels, minimum heights, caption fonts
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("splits");
-        QTest::addColumn<bool>("showStats");
-        QTest::addColumn<bool>("disable");
-        for (int mode : {0, 1})
-            for (int splits : {0, 1, 2})
-                for (bool stats : {true, false})
-                    for (bool disable : {false, true})
-                        QTest::addRow("mode %d splits %d stats %d disable %d", mode, splits, stats, disable)
-                            << mode << splits << stats << disable;
-    }
-    void layoutTable()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, splits);
-        QFETCH(bool, showStats);
-        QFETCH(bool, disable);
-        Cadenza w;
-        w.show();
-        // The mode last, so each switch's slot also runs with the others already set.
-        w.ui->splitsCombo->setCurrentIndex(splits);
-        w.ui->showStatsCheck->setChecked(showStats);
-        w.ui->disableAudioCheck->setChecked(disable);
-        w.ui->modeSlider->setValue(mode);
-        const bool solves = mode == 0;
-        // "show audio" toggles the audio panel alone.
-        for (bool audio : {true, false, true}) {
+        for (int i = 0; i < 48; ++i) {
+            const bool solves = i < 24, audio = i & 4, stats = i & 2, disable = i & 1;
+            Cadenza w;
+            w.ui->splitsCombo->setCurrentIndex(i / 8 % 3); // the mode last: its slot sees the others set
+            w.ui->showStatsCheck->setChecked(stats);
+            w.ui->disableAudioCheck->setChecked(disable);
             w.ui->showAudioCheck->setChecked(audio);
-            QCOMPARE(shown(w, w.ui->audioWidget), audio);
-            QCOMPARE(shown(w, w.ui->pauseLabel), !solves || !disable);
-            QCOMPARE(shown(w, w.ui->algsOptions), !solves);
-            QCOMPARE(shown(w, w.ui->statsWidget), solves);
-            QCOMPARE(shown(w, w.ui->scrambleLabel), solves);
-            QCOMPARE(shown(w, w.ui->splitLabel), solves && splits != 0);
-            QCOMPARE(shown(w, w.ui->statsDisplay), solves && showStats);
+            w.ui->modeSlider->setValue(solves ? 0 : 1);
+            auto v = [&](QWidget *x) { return int(x->isVisibleTo(&w)); };
+            const QFont big = w.ui->solveLabel->font(), small = w.ui->algsLabel->font();
+            const QVector<int> got = {v(w.ui->audioWidget), v(w.ui->pauseLabel), v(w.ui->algsOptions),
+                v(w.ui->statsWidget), v(w.ui->scrambleLabel), v(w.ui->splitLabel), v(w.ui->statsDisplay),
+                w.ui->statsDisplay->minimumHeight(), w.ui->timerDisplay->minimumHeight(), big.pointSize(),
+                big.weight(), small.pointSize(), small.weight()};
+            const int normal = QFont().weight(), bold = QFont::Bold;
+            const QVector<int> want = {audio, !solves || !disable, !solves, solves, solves, solves && i / 8 % 3,
+                solves && stats, solves && stats ? 80 : 0, solves ? 20 : 60, solves ? 20 : 10,
+                solves ? bold : normal, solves ? 10 : 20, solves ? normal : bold};
+            QVERIFY2(got == want, qPrintable(QString("case %1").arg(i)));
         }
-        QCOMPARE(w.ui->statsDisplay->minimumHeight(), solves && showStats ? 80 : 0);
-        QCOMPARE(w.ui->timerDisplay->minimumHeight(), solves ? 20 : 60);
-        QLabel *big = solves ? w.ui->solveLabel : w.ui->algsLabel;
-        QLabel *small = solves ? w.ui->algsLabel : w.ui->solveLabel;
-        QVERIFY(big->font().pointSize() == 20 && big->font().weight() == QFont::Bold);
-        QVERIFY(small->font().pointSize() == 10 && small->font().weight() == QFont().weight());
-    }
-
-    void switchingToAlgsResetsTheChartHeight()
-    {
-        Cadenza w;
-        w.ui->modeSlider->setValue(1);
-        w.algSequences = {{1.0f}, {2.0f}, {3.0f}};
-        w.algLabels = QStringList({"a", "b", "c"});
-        w.updateAlgDisplayHeight();
-        QCOMPARE(w.ui->timerDisplay->minimumHeight(), 109);
-        w.ui->modeSlider->setValue(0);
-        w.ui->modeSlider->setValue(1);
-        QCOMPARE(w.ui->timerDisplay->minimumHeight(), 60);
-    }
-
-    void storedModeIsAppliedAtStartUp()
-    {
-        QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).setValue("modeSlider", 1);
-        Cadenza w;
-        QVERIFY(shown(w, w.ui->algsOptions) && !shown(w, w.ui->statsWidget));
-        QCOMPARE(w.ui->algsLabel->font().pointSize(), 20);
-        QCOMPARE(w.ui->timerDisplay->minimumHeight(), 60);
-        QCOMPARE(w.ui->statsDisplay->minimumHeight(), 0);
     }
 };
 
