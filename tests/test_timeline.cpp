@@ -4,16 +4,6 @@
 #include <QtTest>
 #include <random>
 
-// Alternating runs of sound (5) and silence (0.1), sound first.
-static std::vector<float> runs(std::initializer_list<int> lengths)
-{
-    std::vector<float> v;
-    int k = 0;
-    for (int len : lengths)
-        v.insert(v.end(), std::size_t(len), k++ % 2 ? 0.1f : 5.0f);
-    return v;
-}
-
 static QImage render(const timeline::Input &in, int w, int h, bool everySample = false, QColor bg = Qt::transparent)
 {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
@@ -29,13 +19,18 @@ class TimelineTest : public QObject
 private slots:
     void shortGapsBarsAndTicks()
     {
-        using V = std::vector<unsigned char>;
-        auto flags = [](const std::vector<float> &l) { return timeline::soundFlags(l, 0.4f, 0, l.size()); };
-        QCOMPARE(flags(runs({3, 9, 3})), V(15, 1));
-        QCOMPARE(flags(runs({3, 10, 3})), V({1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
-        QCOMPARE(flags(runs({3, 2})), V({1, 1, 1, 0, 0})); // a run at the end stays silent however short
-        QCOMPARE(flags({0.41f, 0.4f}), V({1, 0}));         // the threshold itself is silence
-        std::vector<float> levels = runs({20, 12, 8});
+        // s sound, . silence, t exactly the threshold: silence; a run at the end stays silent however short
+        for (auto [levels, want] : {std::pair{"sss.........sss", "111111111111111"}, {"sss..........sss", "1110000000000111"},
+                                    {"sss..", "11100"}, {"..sss", "11111"}, {"st", "10"}}) {
+            std::vector<float> l;
+            for (const char *c = levels; *c; ++c)
+                l.push_back(*c == 's' ? 5.0f : *c == 't' ? 0.4f : 0.1f);
+            QByteArray got;
+            for (unsigned char f : timeline::soundFlags(l, 0.4f, 0, l.size()))
+                got += char('0' + f);
+            QCOMPARE(got, QByteArray(want));
+        }
+        std::vector<float> levels(40, 5.0f);
         timeline::Input in;
         in.levels = &levels, in.threshold = 0.4f, in.splitsIndex = 2, in.onsets = {5, 10, 15, 20, 25, 30};
         in.elapsedMs = 2500; // 40 samples over 200 px; ticks at 0, 0.4 W and 0.8 W on the bottom rows
