@@ -1,6 +1,7 @@
 #include "display/algchart.h"
 
 #include "app/cadenza.h"
+#include "display/chartaxis.h"
 #include "display/boxplot.h"
 #include "display/chartrandom.h"
 #include "stats/stats.h"
@@ -32,17 +33,10 @@ int divisions(int axisMax)
 void paint(QPainter &painter, const std::vector<float> &current, const std::vector<std::vector<float>> &stored,
            const QStringList &labels, double minAlgMs)
 {
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    chartaxis::beginChart(painter);
     const int w = painter.viewport().width();
     const int h = painter.viewport().height();
-    QFont font = painter.font();
-    font.setFamily(QStringLiteral("Montserrat"));
-    font.setWeight(75);
-    font.setPointSize(7);
-    painter.setFont(font);
-    const QPen axisPen(QBrush(Qt::black), 1, Qt::SolidLine);
-    painter.setPen(axisPen);
-    painter.setBrush(QBrush(Qt::red, Qt::SolidPattern));
+    const QPen axisPen = painter.pen();
 
     if (current.empty() && stored.empty())
         return;
@@ -62,13 +56,7 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
     const int n = divisions(axisMax);
     const float span = float(w - 10);
 
-    for (int i = 0; i <= n; ++i) {
-        const float frac = float(i) / float(n);
-        const float x = span * frac + 5.0f;
-        const QString label = QStringLiteral("%1").arg(double(frac * a), 0, 'f', 1, QLatin1Char(' '));
-        painter.drawText(QRect(int(x - 5.0f), 0, 10, 5), Qt::AlignCenter | Qt::TextDontClip, label);
-    }
-    painter.drawLine(QLine(0, 6, w, 6));
+    chartaxis::drawTimeAxis(painter, a, n, 1);
 
     // Everything below sits on the time axis, which needs a length: with an
     // all-zero axis the band and the dots are left out and the rows draw

@@ -1,6 +1,7 @@
 #include "display/statschart.h"
 
 #include "app/cadenza.h"
+#include "display/chartaxis.h"
 #include "display/boxplot.h"
 #include "display/chartrandom.h"
 #include "stats/stats.h"
@@ -263,17 +264,10 @@ std::vector<unsigned char> visibleDots(const std::vector<QPointF> &centres, int 
 void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
            const std::vector<qint64> &dates, Dots dotMode)
 {
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    chartaxis::beginChart(painter);
     const int w = painter.viewport().width();
     const int h = painter.viewport().height();
     QFont font = painter.font();
-    font.setFamily(QStringLiteral("Montserrat"));
-    font.setWeight(75);
-    font.setPointSize(7);
-    painter.setFont(font);
-    const QPen blackPen(QBrush(Qt::black), 1, Qt::SolidLine);
-    painter.setPen(blackPen);
-    painter.setBrush(QBrush(Qt::red, Qt::SolidPattern));
 
     if (times.size() < 5)
         return;
@@ -299,15 +293,7 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
 
     // An all-DNF session has an axis of length 0: no ticks and no dots then,
     // and the rows draw nothing but their captions and averages.
-    if (n > 0) {
-        for (int i = 0; i <= n; ++i) {
-            const float frac = float(i) / float(n);
-            const float x = span * frac + 5.0f;
-            const QString label = QStringLiteral("%1").arg(double(frac * a), 0, 'f', decimals, QLatin1Char(' '));
-            painter.drawText(QRect(int(x - 5.0f), 0, 10, 5), Qt::AlignCenter | Qt::TextDontClip, label);
-        }
-    }
-    painter.drawLine(QLine(0, 6, w, 6));
+    chartaxis::drawTimeAxis(painter, a, n, decimals);
 
     if (axisMax > 0) {
         ChartRandom random(0);
