@@ -1,20 +1,13 @@
 #include "audio/algs.h"
 
 #include "app/cadenza.h"
+#include "audio/analysis.h"
 #include "stats/stats.h"
 #include "ui_cadenza.h"
 
 #include <QMessageBox>
 
 namespace algs {
-
-float effectiveThreshold(double silenceSetting, bool boost)
-{
-    float t = float(silenceSetting);
-    if (boost)
-        t = float(double(t) / 5.0);
-    return t;
-}
 
 std::vector<float> findRepetitions(const std::vector<float> &levels, const std::vector<qint32> &levelTimes,
                                    float threshold, int gapMs, int minAlgMs)
@@ -65,7 +58,7 @@ std::vector<float> repetitionStats(const std::vector<float> &durations)
 
 std::vector<float> Cadenza::findAlgRepetitions()
 {
-    const float t = algs::effectiveThreshold(ui->silenceSpin->value(), ui->boostAudioCheck->isChecked());
+    const float t = analysis::effectiveThreshold(ui->silenceSpin->value(), ui->boostAudioCheck->isChecked());
     return algs::findRepetitions(levels, levelTimes, t, int(ui->gapSpin->value()), int(ui->minAlgSpin->value()));
 }
 

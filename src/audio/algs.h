@@ -6,10 +6,6 @@
 
 namespace algs {
 
-// The sound/silence threshold the repetition finder works with: the silence
-// setting narrowed to float, divided by 5 when the input is boosted.
-float effectiveThreshold(double silenceSetting, bool boost);
-
 // Cuts a level record into repetitions: stretches of sound (a level at or
 // above the threshold) separated by silences of at least gapMs. A silence
 // shorter than that is bridged. A repetition lasts from its first to its last
