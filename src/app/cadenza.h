@@ -151,20 +151,19 @@ public:
     struct PendingStart
     {
         bool active = false;
-        int key = 0;
-        ulong timestamp = 0;
         QElapsedTimer keyClockBefore;
         qint32 liveElapsedBefore = 0;
-        std::size_t recordSizeBefore = 0;
+        // Solves mode: the record the start emptied; Algs mode: its size.
         bool recordSwapped = false;
+        std::vector<float> levelsBefore;
+        std::vector<qint32> levelTimesBefore;
+        std::size_t recordSizeBefore = 0;
     } pendingStart;
     // A stop requested by a key release while running, held back until the
     // next key event or a refresh tick at least stopHoldMs after the release.
     struct PendingStop
     {
         bool active = false;
-        int key = 0;
-        ulong timestamp = 0;
         qint32 elapsedMs = 0;
         QElapsedTimer released;
     } pendingStop;
@@ -172,14 +171,12 @@ public:
     // The last key release seen (0 after a press).
     int lastReleaseKey = 0;
     ulong lastReleaseTimestamp = 0;
-    // The record a key-released start emptied, kept until the start is sure.
-    std::vector<float> previousLevels;
-    std::vector<qint32> previousLevelTimes;
 
     // Start or stop a run; the stop uses the given elapsed time.
     void startRun();
     void stopRun(qint32 elapsedMs);
-    void startRunFromKeyRelease(int key, ulong timestamp);
+    void startRunFromKeyRelease(bool mayBeRepeat);
+    void togglePenalty(qint32 code);
     void takeBackStart();
     void forgetPendingStart();
     void resolvePendingStop();

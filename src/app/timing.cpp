@@ -53,54 +53,48 @@ void Cadenza::stopRun(qint32 t)
 
 // A start by the release of the space bar. Until the next key event shows that
 // the release was a real one, the start keeps what it replaced.
-void Cadenza::startRunFromKeyRelease(int key, ulong timestamp)
+void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
 {
-    PendingStart before;
+    forgetPendingStart();
+    PendingStart &before = pendingStart;
     before.keyClockBefore = keyClock;
     before.liveElapsedBefore = liveElapsedMs;
-    if (ui->modeSlider->value() == 0) {
+    before.recordSwapped = ui->modeSlider->value() == 0;
+    if (before.recordSwapped) {
         // The start empties the record; keep the old one aside instead.
-        previousLevels.clear();
-        previousLevelTimes.clear();
-        previousLevels.swap(levels);
-        previousLevelTimes.swap(levelTimes);
-        before.recordSwapped = true;
+        before.levelsBefore.swap(levels);
+        before.levelTimesBefore.swap(levelTimes);
     } else {
         before.recordSizeBefore = levels.size();
     }
     startRun();
     keyClock.start();
-    if (timestamp != 0) {
+    if (mayBeRepeat)
         before.active = true;
-        before.key = key;
-        before.timestamp = timestamp;
-        pendingStart = before;
-    } else {
+    else
         forgetPendingStart();
-    }
 }
 
 // The release that started the run was one half of an auto-repeated pair:
 // undo the start completely.
 void Cadenza::takeBackStart()
 {
-    const PendingStart before = pendingStart;
-    pendingStart.active = false;
+    PendingStart &before = pendingStart;
     running = false;
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
     if (before.recordSwapped) {
-        levels.swap(previousLevels);
-        levelTimes.swap(previousLevelTimes);
+        levels.swap(before.levelsBefore);
+        levelTimes.swap(before.levelTimesBefore);
     } else {
         levels.resize(std::min(levels.size(), before.recordSizeBefore));
         levelTimes.resize(std::min(levelTimes.size(), before.recordSizeBefore));
     }
-    forgetPendingStart();
     keyClock = before.keyClockBefore;
     liveElapsedMs = before.liveElapsedBefore;
+    forgetPendingStart();
     if (ui->modeSlider->value() == 0)
-        updateStatusLines(before.liveElapsedBefore);
+        updateStatusLines(liveElapsedMs);
     else
         updateStatusLines(levelTimes.empty() ? 0 : levelTimes.back());
     ui->timerDisplay->update();
@@ -109,8 +103,8 @@ void Cadenza::takeBackStart()
 void Cadenza::forgetPendingStart()
 {
     pendingStart.active = false;
-    std::vector<float>().swap(previousLevels);
-    std::vector<qint32>().swap(previousLevelTimes);
+    std::vector<float>().swap(pendingStart.levelsBefore);
+    std::vector<qint32>().swap(pendingStart.levelTimesBefore);
 }
 
 // Commits a stop that a key release asked for: the run ends at the moment of
@@ -211,14 +205,12 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
             pendingStop.active = true;
-            pendingStop.key = key->key();
-            pendingStop.timestamp = key->timestamp();
             pendingStop.elapsedMs = qint32(solveClock.elapsed());
             pendingStop.released.start();
             return true;
         }
         if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
-            startRunFromKeyRelease(key->key(), key->timestamp());
+            startRunFromKeyRelease(key->timestamp() != 0);
             return true;
         }
         break;
@@ -259,7 +251,9 @@ int selectedIndex(int currentRow, int n)
 
 } // namespace
 
-void Cadenza::on_plusTwoButton_clicked()
+// +2 and DNF toggle the selected solve (the newest when no row is current)
+// between that penalty and none; any other penalty becomes this one.
+void Cadenza::togglePenalty(qint32 code)
 {
     if (running)
         return;
@@ -267,22 +261,19 @@ void Cadenza::on_plusTwoButton_clicked()
     const int i = selectedIndex(ui->historyList->currentRow(), n);
     if (i < 0 || i >= n)
         return;
-    penalties[i] = penalties[i] == PenaltyPlusTwo ? PenaltyNone : PenaltyPlusTwo;
+    penalties[i] = penalties[i] == code ? PenaltyNone : code;
     updateHistory();
     autosave();
 }
 
+void Cadenza::on_plusTwoButton_clicked()
+{
+    togglePenalty(PenaltyPlusTwo);
+}
+
 void Cadenza::on_dnfButton_clicked()
 {
-    if (running)
-        return;
-    const int n = int(times.size());
-    const int i = selectedIndex(ui->historyList->currentRow(), n);
-    if (i < 0 || i >= n)
-        return;
-    penalties[i] = penalties[i] == PenaltyDnf ? PenaltyNone : PenaltyDnf;
-    updateHistory();
-    autosave();
+    togglePenalty(PenaltyDnf);
 }
 
 void Cadenza::on_removeButton_clicked()
