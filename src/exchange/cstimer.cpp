@@ -353,12 +353,12 @@ QByteArray formatCSTimerFile(const SessionView &session)
 #ifndef CADENZA_CSTIMER_READER_ONLY
 
 #include "app/cadenza.h"
+#include "app/timesfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QSaveFile>
 
 void Cadenza::exportCSTimerSession()
 {
@@ -368,11 +368,7 @@ void Cadenza::exportCSTimerSession()
                                                           QDir::currentPath(), tr("Txt file (*.txt)"));
     if (fileName.isEmpty())
         return;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(formatCSTimerFile(sessionView()));
-    file.commit();
+    writeFileAtomically(fileName, formatCSTimerFile(sessionView()));
 }
 
 void Cadenza::importCSTimerSession()
