@@ -6,8 +6,8 @@
 //   bench_analysis [repetitions]
 
 #include "audio/analysis.h"
+#include "benchutil.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -40,57 +40,39 @@ void makeRecord(int samples, std::vector<float> &levels, std::vector<qint32> &ti
 
 volatile qint64 sink;
 
+// One tick's analyses over the whole record, `reps` times.
+bench::Samples tickCost(int reps, const std::vector<float> &levels, const std::vector<qint32> &times, int maxOnsets)
+{
+    const float silence = analysis::effectiveThreshold(0.4, false);
+    const float voice = analysis::effectiveThreshold(5.0, false);
+    return bench::measure(reps, [&] {
+        const PauseStats p = analysis::pauseStats(levels, silence, false);
+        const std::vector<qint32> onsets = analysis::voiceOnsets(levels, voice, maxOnsets);
+        sink = p.pauseCount + qint64(analysis::splitTimes(times, onsets).size());
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     std::printf("per-tick analysis cost (pause stats + voice onsets + split times over the whole record)\n");
-    std::printf("%-10s %10s %12s %12s %12s\n", "record", "samples", "median ms", "mean ms", "max ms");
+    std::printf("%-10s %10s %12s %12s\n", "record", "samples", "median ms", "max ms");
     for (const int minutes : {1, 10, 60}) {
         const int samples = minutes * 60 * 100;
         std::vector<float> levels;
         std::vector<qint32> times;
         makeRecord(samples, levels, times);
-        const float silence = analysis::effectiveThreshold(0.4, false);
-        const float voice = analysis::effectiveThreshold(5.0, false);
-
-        std::vector<double> ms;
-        ms.reserve(std::size_t(reps));
-        for (int r = 0; r < reps; ++r) {
-            QElapsedTimer t;
-            t.start();
-            const PauseStats p = analysis::pauseStats(levels, silence, false);
-            const std::vector<qint32> onsets = analysis::voiceOnsets(levels, voice, analysis::cfopMaxOnsets);
-            const std::vector<qint32> splits = analysis::splitTimes(times, onsets);
-            ms.push_back(double(t.nsecsElapsed()) / 1e6);
-            sink = p.pauseCount + qint64(splits.size());
+        const std::vector<double> ms = tickCost(reps, levels, times, analysis::cfopMaxOnsets).wallMs;
+        std::printf("%3d min    %10d %12.4f %12.4f\n", minutes, samples, bench::percentile(ms, 0.5),
+                    bench::percentile(ms, 1.0));
+        if (minutes == 60) {
+            // The free splits mode walks the whole record for onsets (no early stop).
+            const std::vector<double> free = tickCost(reps, levels, times, 0).wallMs;
+            std::printf("60 min, free splits mode: median %.4f ms, max %.4f ms\n", bench::percentile(free, 0.5),
+                        bench::percentile(free, 1.0));
         }
-        std::sort(ms.begin(), ms.end());
-        double sum = 0;
-        for (double v : ms)
-            sum += v;
-        std::printf("%3d min    %10d %12.4f %12.4f %12.4f\n", minutes, samples, ms[ms.size() / 2],
-                    sum / double(ms.size()), ms.back());
-    }
-    // The free splits mode walks the whole record for onsets (no early stop).
-    {
-        const int samples = 60 * 60 * 100;
-        std::vector<float> levels;
-        std::vector<qint32> times;
-        makeRecord(samples, levels, times);
-        std::vector<double> ms;
-        for (int r = 0; r < reps; ++r) {
-            QElapsedTimer t;
-            t.start();
-            const PauseStats p = analysis::pauseStats(levels, 0.4f, false);
-            const std::vector<qint32> onsets = analysis::voiceOnsets(levels, 5.0f, 0);
-            const std::vector<qint32> splits = analysis::splitTimes(times, onsets);
-            ms.push_back(double(t.nsecsElapsed()) / 1e6);
-            sink = p.pauseCount + qint64(splits.size());
-        }
-        std::sort(ms.begin(), ms.end());
-        std::printf("60 min, free splits mode: median %.4f ms, max %.4f ms\n", ms[ms.size() / 2], ms.back());
     }
     return 0;
 }

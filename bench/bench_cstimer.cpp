@@ -9,6 +9,7 @@
 // figures: the import of all its sessions into an empty session (read, parse,
 // merge, date sort, history refresh) and the export of 100,000 solves, each the
 // median of several runs.
+#include "benchutil.h"
 #include "app/cadenza.h"
 #include "exchange/cstimer.h"
 
@@ -22,26 +23,18 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void report(const char *what, const std::vector<double> &ms)
 {
-    std::printf("%-58s median %8.1f ms  min %8.1f  max %8.1f  (%zu runs)\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
+    std::printf("%-58s median %8.1f ms  min %8.1f  max %8.1f  (%zu runs)\n", what, bench::percentile(ms, 0.5),
+                bench::percentile(ms, 0.0), bench::percentile(ms, 1.0), ms.size());
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run through tests/run-isolated.sh: the window uses the fixed autosave path\n");
+    if (!bench::isolated())
         return 2;
-    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -10,16 +10,15 @@
 // the settings store, so run this only through the isolating wrapper, which
 // gives it a private /tmp and settings folder:
 //   QT_QPA_PLATFORM=offscreen sh tests/run-isolated.sh ./build-NAME/bench/bench_stats
+#include "benchutil.h"
 #include "app/cadenza.h"
 #include "stats/stats.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <random>
 
 namespace {
@@ -59,13 +58,6 @@ void fillSession(Cadenza &w, int n)
     }
 }
 
-double cpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
 struct Timing
 {
     double wall;
@@ -75,28 +67,16 @@ struct Timing
 template <typename F>
 Timing median(int runs, F f)
 {
-    std::vector<double> wall, cpu;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer clock;
-        const double cpuStart = cpuMs();
-        clock.start();
-        f();
-        wall.push_back(double(clock.nsecsElapsed()) / 1e6);
-        cpu.push_back(cpuMs() - cpuStart);
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+    const bench::Samples s = bench::measure(runs, f);
+    return {bench::percentile(s.wallMs, 0.5), bench::percentile(s.cpuMs, 0.5)};
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run through tests/run-isolated.sh: the window touches /tmp and the settings\n");
+    if (!bench::isolated())
         return 2;
-    }
     QApplication app(argc, argv);
     Cadenza w;
     w.resize(1200, 900);

@@ -3,25 +3,16 @@
 // Pure painting: no window, nothing written.
 //
 //     QT_QPA_PLATFORM=offscreen build/bench/bench_statschart
+#include "benchutil.h"
 #include "display/statschart.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
 #include <random>
-#include <time.h>
-
-// CPU time of this thread, which a busy machine does not inflate.
-static double threadCpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 int main(int argc, char **argv)
 {
@@ -42,23 +33,15 @@ int main(int argc, char **argv)
     }
     for (QSize size : {QSize(1000, 80), QSize(1000, 200)}) {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        std::vector<double> ms, cpu;
-        for (int k = 0; k < 25; ++k) {
+        const bench::Samples s = bench::measure(25, [&] {
             image.fill(Qt::transparent);
-            QElapsedTimer clock;
-            clock.start();
-            const double cpu0 = threadCpuMs();
             QPainter painter(&image);
             statschart::paint(painter, times, penalties, dates);
-            painter.end();
-            ms.push_back(double(clock.nsecsElapsed()) / 1e6);
-            cpu.push_back(threadCpuMs() - cpu0);
-        }
-        std::sort(ms.begin(), ms.end());
-        std::sort(cpu.begin(), cpu.end());
+        });
         std::printf("%d solves, %dx%d px: wall median %.2f ms, min %.2f ms, max %.2f ms; cpu median %.2f ms\n",
-                    solves, size.width(), size.height(), ms[ms.size() / 2], ms.front(), ms.back(),
-                    cpu[cpu.size() / 2]);
+                    solves, size.width(), size.height(), bench::percentile(s.wallMs, 0.5),
+                    bench::percentile(s.wallMs, 0.0), bench::percentile(s.wallMs, 1.0),
+                    bench::percentile(s.cpuMs, 0.5));
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 // The tick's body is the one of the window's timer event, given the elapsed
 // time a solve of that length has (the solve clock of a benchmark cannot be
 // started half an hour ago).
+#include "benchutil.h"
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
@@ -41,29 +42,12 @@ void fillRecord(Cadenza &w, int samples)
     }
 }
 
-// CPU time of this thread: what the tick costs, without the time the
-// scheduler gave to other processes of a busy machine.
-double threadCpuUs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run through tests/run-isolated.sh: the window uses the fixed autosave path\n");
+    if (!bench::isolated())
         return 2;
-    }
     QApplication app(argc, argv);
     Cadenza w;
     w.resize(1000, 800);
@@ -82,7 +66,7 @@ int main(int argc, char **argv)
             for (int k = 0; k < ticks + 20; ++k) {
                 QElapsedTimer clock;
                 clock.start();
-                const double cpu0 = threadCpuUs();
+                const double cpu0 = bench::threadCpuMs();
                 const qint32 t = w.levelTimes.back() + 10;
                 w.levels.push_back(0.3f);
                 w.levelTimes.push_back(t);
@@ -90,14 +74,14 @@ int main(int argc, char **argv)
                 w.ui->audioGraph->repaint();
                 if (k >= 20) {
                     us.push_back(double(clock.nsecsElapsed()) / 1000.0);
-                    cpu.push_back(threadCpuUs() - cpu0);
+                    cpu.push_back((bench::threadCpuMs() - cpu0) * 1000.0);
                 }
             }
             w.running = false;
             std::printf("%s, %2d min (%6zu samples): wall median %7.1f us, p99 %7.1f us, max %7.1f us;"
                         " cpu median %7.1f us, p99 %7.1f us\n",
-                        splits ? "CFOP splits" : "no splits  ", minutes, w.levels.size(), percentile(us, 0.5),
-                        percentile(us, 0.99), percentile(us, 1.0), percentile(cpu, 0.5), percentile(cpu, 0.99));
+                        splits ? "CFOP splits" : "no splits  ", minutes, w.levels.size(), bench::percentile(us, 0.5),
+                        bench::percentile(us, 0.99), bench::percentile(us, 1.0), bench::percentile(cpu, 0.5), bench::percentile(cpu, 0.99));
         }
     }
     w.levels.clear();

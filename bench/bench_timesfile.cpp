@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen sh tests/run-isolated.sh BUILD/bench/bench_timesfile
 // Outside it only the pure functions and the file writes are measured.
 
+#include "benchutil.h"
 #include "app/cadenza.h"
 #include "app/scramble.h"
 #include "app/timesfile.h"
@@ -31,15 +32,7 @@ constexpr int rounds = 11;
 
 double medianMs(const std::function<void()> &work, int n = rounds)
 {
-    std::vector<double> ms;
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return bench::percentile(bench::measure(n, work).wallMs, 0.5);
 }
 
 SessionData makeSession()
