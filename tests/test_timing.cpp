@@ -26,8 +26,7 @@ static QString play(Cadenza &w, const QString &script)
     }
     return QString();
 }
-#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == QLatin1String("stalled")) \
-    QSKIP("the machine stalled during a timed step; the 700 ms rule cannot be judged"); QCOMPARE(failed, QString()); } while (0)
+#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") QSKIP("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
 
 class TimingTest : public QObject
 {
@@ -52,8 +51,7 @@ private slots:
     {
         QFETCH(QString, script);
         Cadenza w;
-        if (w.keyClock.elapsed() > 400) // the first keys must come well inside the rest after start-up
-            QSKIP("the machine stalled during start-up");
+        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
         PLAY(w, script);
     }
 
@@ -61,14 +59,12 @@ private slots:
     {
         Cadenza w;
         w.levels = {1, 2, 3};
-        // As X delivers it: release/press pairs with equal stamps, only some marked, ticks in between.
-        QString held = QStringLiteral("~720 +S@100000");
+        QString held = QStringLiteral("~720 +S@100000"); // then pairs of equal stamps, some marked, ticks between
         for (int i = 1; i <= 20; ++i)
             held += QStringLiteral(" -S@%1%2 +S@%1%2 I%3").arg(100000 + 40 * i).arg(i % 3 ? "" : "*", i % 5 ? "" : " ~15");
         PLAY(w, held + " #0");
         QCOMPARE(w.levels, (std::vector<float>{1, 2, 3})); // every start taken back restored what it replaced
         PLAY(w, "-S@101000 R ~30 +A@101100 I #1"); // the real release starts
-        QVERIFY(w.times[0] >= 30 && w.times[0] < 1000);
         QCOMPARE(autosaved().times, w.times); // on disk as soon as the stop is done
         const QString scramble = w.currentScramble;
         PLAY(w, "M ~30 +E I #1");
@@ -76,22 +72,18 @@ private slots:
 
         w.replaceSession(parseTimesFile("10000|0.1|1[]R U|100|0\n20000|0.2|2|1|2[]L D|200|1\n30000|0.3|3|3[]F B|300|-1\n", 0));
         w.updateHistory();
-        w.ui->historyList->setCurrentRow(-1); // no row: +2 and DNF act on the newest
-        int step = 0; // +2 on a DNF, +2 twice, +2 then DNF, DNF twice; each on disk at once
-        for (const qint32 newest : {1, 0, 1, -1, 0}) {
-            ++step <= 3 ? w.on_plusTwoButton_clicked() : w.on_dnfButton_clicked();
-            QCOMPARE(autosaved().penalties, (std::vector<qint32>{0, 1, newest}));
+        for (int step = 0; step < 5; ++step) { // on the newest: +2 on a DNF, +2 twice, +2 then DNF, DNF twice; each on disk at once
+            step < 3 ? w.on_plusTwoButton_clicked() : w.on_dnfButton_clicked();
+            QCOMPARE(autosaved().penalties, (std::vector<qint32>{0, 1, QVector<qint32>{1, 0, 1, -1, 0}.at(step)}));
         }
         w.ui->historyList->setCurrentRow(2); // the oldest solve
-        w.on_dnfButton_clicked();
-        w.on_startButton_clicked(); // while running +2 and DNF are refused, Remove is not
-        w.on_plusTwoButton_clicked();
-        w.ui->historyList->setCurrentRow(1); // the middle solve
+        w.on_startButton_clicked(); // while running Remove works, +2 and DNF are refused
         w.on_removeButton_clicked();
-        QCOMPARE(formatTimesFile(autosaved().view()), QByteArray("10000|0.1|1[]R U|100|-1\n30000|0.3|3|3[]F B|300|0\n"));
+        w.on_plusTwoButton_clicked();
+        QCOMPARE(formatTimesFile(autosaved().view()), QByteArray("20000|0.2|2|1|2[]L D|200|1\n30000|0.3|3|3[]F B|300|0\n"));
         w.on_actionClear_Times_triggered();
         QVERIFY(w.times.empty() && w.dates.empty() && w.pauseStats.empty() && w.splits.empty() && w.scrambles.isEmpty() && w.penalties.empty());
-        QVERIFY(QFile::exists(QString::fromLatin1(Cadenza::autosavePath)) && autosaved().size() == 0);
+        QVERIFY(QFile::exists(QString::fromLatin1(Cadenza::autosavePath)) && autosaved().size() == 0); // saved, not deleted
     }
 };
 
