@@ -18,7 +18,7 @@ private slots:
     {
         std::mt19937 rng(99);
         for (int i = 0; i < 200000; ++i) {
-            const float ms = i % 3 == 0 ? float(rng() % 2000000) / 8 : i % 3 ? std::ldexp(float(rng() % (1 << 24)), int(rng() % 40) - 20) : -float(rng() % 100000) / 3;
+            const float ms = i % 3 == 0 ? float(rng() % 2000000) / 8 : i % 3 == 1 ? std::ldexp(float(rng() % (1 << 24)), int(rng() % 40) - 20) : -float(rng() % 100000) / 3;
             const QString qt = QString::number(double(ms / 1000.0f), 'f', 2);
             QCOMPARE(formatSeconds(ms), qt == QLatin1String("-0.00") ? QStringLiteral("0.00") : qt);
         }
