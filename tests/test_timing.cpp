@@ -55,6 +55,15 @@ private slots:
         PLAY(w, script);
     }
 
+    void withoutASinkTheRecordGrowsWithSilence()
+    {
+        Cadenza w;
+        w.dropCapture();
+        PLAY(w, "M ~60 R");
+        QVERIFY(!w.levels.empty() && w.levels.size() == w.levelTimes.size());
+        QVERIFY(std::all_of(w.levels.begin(), w.levels.end(), [](float v) { return v == 0.0f; }));
+    }
+
     void aHeldSpaceBarAddsNothingThenEditsAreSavedAtOnce()
     {
         Cadenza w;
