@@ -56,7 +56,7 @@ private slots:
 
     void loadsKeepOrReplaceTheSessionAndTheAutosaveReplacesAPlantedLink()
     {
-        const QString autosave = QString::fromLatin1(Cadenza::autosavePath);
+        const QString autosave = Cadenza::sessionFilePath();
         QVERIFY(writeRaw(QStringLiteral("/tmp/victim"), "precious\n") && QFile::link(QStringLiteral("/tmp/victim"), autosave));
         const QString locked = QStringLiteral("/tmp/locked"), good = QStringLiteral("/tmp/good");
         QVERIFY(writeRaw(locked, "1|0|0\n") && QFile::setPermissions(locked, QFileDevice::Permissions()));

@@ -31,10 +31,10 @@ static QString play(Cadenza &w, const QString &script)
 class TimingTest : public QObject
 {
     Q_OBJECT
-    static SessionData autosaved() { QFile f(QString::fromLatin1(Cadenza::autosavePath)); return f.open(QIODevice::ReadOnly) ? parseTimesFile(f.readAll(), 0) : SessionData(); }
+    static SessionData autosaved() { QFile f(Cadenza::sessionFilePath()); return f.open(QIODevice::ReadOnly) ? parseTimesFile(f.readAll(), 0) : SessionData(); }
 private slots:
     void initTestCase() { requireIsolation(); }
-    void init() { QFile::remove(QString::fromLatin1(Cadenza::autosavePath)); } // each window starts empty
+    void init() { QFile::remove(Cadenza::sessionFilePath()); } // each window starts empty
 
     void keyStateMachine_data()
     {
@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(formatTimesFile(autosaved().view()), QByteArray("20000|0.2|2|1|2[]L D|200|1\n30000|0.3|3|3[]F B|300|0\n"));
         w.on_actionClear_Times_triggered();
         QVERIFY(w.times.empty() && w.dates.empty() && w.pauseStats.empty() && w.splits.empty() && w.scrambles.isEmpty() && w.penalties.empty());
-        QVERIFY(QFile::exists(QString::fromLatin1(Cadenza::autosavePath)) && autosaved().size() == 0); // saved, not deleted
+        QVERIFY(QFile::exists(Cadenza::sessionFilePath()) && autosaved().size() == 0); // saved, not deleted
     }
 };
 

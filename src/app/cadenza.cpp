@@ -11,7 +11,10 @@
 #include <QSettings>
 #include <QVariant>
 
-const char *const Cadenza::autosavePath = "/tmp/cadenza.times";
+QString Cadenza::sessionFilePath()
+{
+    return QStringLiteral("/tmp/cadenza.times");
+}
 
 namespace {
 
@@ -104,7 +107,7 @@ Cadenza::Cadenza(QWidget *parent)
 
     keyClock.start();
 
-    loadTimes(QString::fromLatin1(autosavePath));
+    loadTimes(sessionFilePath());
 
     refreshTimerId = startTimer(10, Qt::CoarseTimer);
 

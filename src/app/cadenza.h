@@ -137,8 +137,9 @@ public:
     QStringList algLabels;
     QString currentScramble;
 
-    // The fixed path of the autosave file.
-    static const char *const autosavePath;
+    // The file the session is saved to after every change and loaded from at
+    // start-up.
+    static QString sessionFilePath();
 
     // ---- keyboard: auto-repeat handling (see the event filter) ---------------
     // X shows a held key as release/press pairs carrying the same time stamp;

@@ -320,7 +320,7 @@ namespace {
 
 bool isAutosavePath(const QString &fileName)
 {
-    return QFileInfo(fileName).absoluteFilePath() == QLatin1String(Cadenza::autosavePath);
+    return QFileInfo(fileName).absoluteFilePath() == Cadenza::sessionFilePath();
 }
 
 // Reads a whole regular file. Anything else (a folder, a pipe, a device) is
@@ -378,7 +378,7 @@ void Cadenza::loadTimes(const QString &fileName)
 
 void Cadenza::autosave()
 {
-    saveTimes(QString::fromLatin1(autosavePath));
+    saveTimes(sessionFilePath());
 }
 
 void Cadenza::replaceSession(SessionData &&data)

@@ -17,7 +17,7 @@ gone() { wait_until "! xdotool search --onlyvisible --name '$1'" "$2"; }
 work=$(mktemp -d)
 for file in "$data"/cstimer_*.txt; do
     name=$(basename "$file") expected=$(count_solves "$file")
-    rm -f /tmp/cadenza.times
+    rm -f "$SESSION_FILE"
     (cd "$work" && exec "$bin") >"$work/cadenza.log" 2>&1 &
     pid=$!; x11_track $pid
     win=$(wait_for_window 'Cadenza v0\.5' 30) || fail "$name: no main window"
@@ -33,7 +33,7 @@ for file in "$data"/cstimer_*.txt; do
     gone 'Importing CSTimer data' 30 || fail "$name: choice dialog stays open"
     close_window_cleanly 'Cadenza v0.5'
     wait_for_exit $pid 60 || fail "$name: program did not end after close (status $?)"
-    got=$(wc -l </tmp/cadenza.times) || fail "$name: no autosave file written"
+    got=$(wc -l <"$SESSION_FILE") || fail "$name: no autosave file written"
     note "$name: $got lines in the autosave file, $expected solves in the file"
     [ "$got" -eq "$expected" ] || fail "$name: $got solves saved, $expected expected"
 done

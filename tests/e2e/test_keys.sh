@@ -3,8 +3,8 @@
 # bar, a clean close with the autosave checked line by line, then a SIGKILL
 # right after a stop. Usage: test_keys.sh CADENZA_BINARY (inside a private /tmp)
 set -u
-BIN="$1" AUTOSAVE=/tmp/cadenza.times
 source "$(dirname "$0")/lib/x11.sh"
+BIN="$1" AUTOSAVE=$SESSION_FILE
 unset QT_QPA_PLATFORM
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
 rm -f "$AUTOSAVE"

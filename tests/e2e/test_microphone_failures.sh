@@ -10,17 +10,17 @@ source "$here/lib/pulse.sh"
 work=$(mktemp -d /tmp/micfail.XXXXXX)
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 launch() {
-    rm -f /tmp/cadenza.times
+    rm -f $SESSION_FILE
     "$cadenza" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
     win=$(wait_for_window 'Cadenza v0' 30) || { cat "$work/cadenza.log" >&2; fail "no window"; }
     focus_window "$win" || fail "window did not get the focus"
 }
 key() { xdotool key "$1"; eval "$2=\$(now_ms)"; }
-stored() { wait_until "[ \"\$(wc -l </tmp/cadenza.times)\" -ge $1 ]" 10 || fail "solve $1 was not stored"; }
+stored() { wait_until "[ \"\$(wc -l <$SESSION_FILE)\" -ge $1 ]" 10 || fail "solve $1 was not stored"; }
 quit() {
     close_window_cleanly 'Cadenza v0'
     wait_for_exit $pid 30 || { cat "$work/cadenza.log" >&2; fail "program did not exit cleanly"; }
-    cat /tmp/cadenza.times; IFS='|' read -r -a f <<<"$(head -n1 /tmp/cadenza.times | sed 's/\[\].*//')"
+    cat $SESSION_FILE; IFS='|' read -r -a f <<<"$(head -n1 $SESSION_FILE | sed 's/\[\].*//')"
     d=$((${f[0]%.*} - t_stop + t_start)); [ ${d#-} -le 250 ] || fail "stored ${f[0]} ms, keys $((t_stop - t_start)) ms apart"
 }
 
@@ -45,7 +45,7 @@ wait_until "pactl list short sink-inputs | grep -q ." 10 || fail "paplay did not
 sleep 1.0; key space t_start; sleep 1.0; pulse_kill; t_kill=$(now_ms); sleep 1.0
 kill -0 $pid 2>/dev/null || fail "the program died with the audio server"
 key a t_stop; stored 1; sleep 1.0; key space t2; sleep 0.8; key a t2; stored 2; quit
-[ "$(wc -l </tmp/cadenza.times)" -eq 2 ] || fail "expected two stored solves"
+[ "$(wc -l <$SESSION_FILE)" -eq 2 ] || fail "expected two stored solves"
 # Noise until the kill and nothing after: a dead capture must not keep feeding
 # its last level (generous: the key events and the loss reach a busy program late).
 [ "${f[2]}" -eq 1 ] || fail "expected one pause after the kill, got ${f[2]}"

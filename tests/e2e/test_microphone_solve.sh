@@ -49,7 +49,7 @@ x11_start; pulse_start || fail "PulseAudio did not start"
 mkdir -p "$XDG_CONFIG_HOME/Merlo" && printf '[General]\nsplitsCombo=1\n' >"$XDG_CONFIG_HOME/Merlo/Cadenza.conf"
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 solve_once() {  # leaves the stored line in $line, key and audio times in t0, t_start, t_stop
-    rm -f /tmp/cadenza.times "$work/record.txt"
+    rm -f "$SESSION_FILE" "$work/record.txt"
     "$probe" window "$work/record.txt" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
     win=$(wait_for_window 'Cadenza v0' 30) || fail "no window"
     focus_window "$win" || fail "window did not get the focus"
@@ -60,11 +60,11 @@ solve_once() {  # leaves the stored line in $line, key and audio times in t0, t_
     sleep 1.0; xdotool key space; t_start=$(now_ms)
     while [ "$(now_ms)" -lt $((t0 + stop_ms)) ]; do sleep 0.01; done
     xdotool key a; t_stop=$(now_ms)
-    wait "$player"; wait_until "[ -s /tmp/cadenza.times ]" 10 || fail "no solve was stored"
+    wait "$player"; wait_until "[ -s \"\$SESSION_FILE\" ]" 10 || fail "no solve was stored"
     close_window_cleanly 'Cadenza v0'
     wait_for_exit $pid 30 || { cat "$work/cadenza.log" >&2; fail "program did not exit cleanly"; }
-    [ "$(wc -l </tmp/cadenza.times)" -eq 1 ] || fail "expected one stored solve: $(cat /tmp/cadenza.times)"
-    line=$(cat /tmp/cadenza.times)
+    [ "$(wc -l <"$SESSION_FILE")" -eq 1 ] || fail "expected one stored solve: $(cat "$SESSION_FILE")"
+    line=$(cat "$SESSION_FILE")
 }
 # A stalled run is repeated (up to four attempts): a tick held off > 30 ms near an onset,
 # the start or the stop, audio stalled before an onset (5 equal levels), or < 85 % of samples.

@@ -2,6 +2,8 @@
 # every pid handed to x11_track (and the servers) is killed at exit.
 X11_PIDS=""
 X11_TMPDIR=""
+# The file the program keeps the session in.
+SESSION_FILE=/tmp/cadenza.times
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "[$(date +%H:%M:%S.%N | cut -c1-12)] $*" >&2; }
