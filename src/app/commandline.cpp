@@ -20,6 +20,9 @@ void answerCommandLine(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
+    // Qt's own options are single-dash words (-style, -reverse): read as
+    // words, not as bundles of letters that could spell -h or -v.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Speedcubing timer that listens to the microphone while it times."));
     const QCommandLineOption help = parser.addHelpOption();

@@ -88,6 +88,9 @@ h=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --help 2>&1) && 
 check "--help exits 0" test "$hs" -eq 0
 check "--help lists --version" sh -c 'echo "$1" | grep -q -- "--version"' - "$h"
 check "--help with an unknown option fails" sh -c '! env -u DISPLAY "$1" --help --no-such-option >/dev/null 2>&1' - "$bin"
+# Qt's own single-dash options still reach Qt (and are not read as -h or -v).
+q=$(env -u DISPLAY "$bin" -stylesheet none.qss -platform no-such-platform 2>&1) || true
+check "Qt options reach Qt" sh -c 'echo "$1" | grep -q "no-such-platform" && ! echo "$1" | grep -q "Usage:\|Unknown option"' - "$q"
 
 [ $fail -eq 0 ] && echo "package: all checks passed"
 exit $fail
