@@ -8,7 +8,8 @@ PACKAGES="build-essential cmake pkg-config
 qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
 fonts-dejavu-core
 xvfb xauth x11-utils xdotool matchbox-window-manager wmctrl imagemagick
-pulseaudio pulseaudio-utils espeak-ng sox util-linux python3"
+pulseaudio pulseaudio-utils espeak-ng sox util-linux python3
+dpkg-dev file lintian appstream desktop-file-utils"
 
 missing=""
 for p in $PACKAGES; do
