@@ -1,8 +1,8 @@
 // Shows the window for test_algs_drill.sh, which sends real keys and clicks, and
 // prints one line per event:
-//   READY store=X,Y remove=X,Y     screen centres of Store and Remove
 //   STARTED                        a run started
 //   STOPPED <pause line>|<durations in s, comma-separated>
+//   READY store=X,Y remove=X,Y     screen centres of Store and Remove, after a stop
 //   EDGEGAP <ms>                   longest tick interval across a sound/silence edge
 //   LABELS <count>|<labels joined by |>   after every change
 // It constructs the window (fixed autosave path): run it inside the isolated runner.
@@ -49,14 +49,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Cadenza w;
     w.show();
-    bool wasRunning = false, ready = false;
+    bool wasRunning = false;
     QStringList lastLabels;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!ready && w.isVisible() && w.ui->algStoreButton->isVisible()) {
-            ready = true;
-            say(QStringLiteral("READY store=%1 remove=%2").arg(centreOf(w.ui->algStoreButton), centreOf(w.ui->algRemoveButton)));
-        }
         if (!wasRunning && w.running)
             say(QStringLiteral("STARTED"));
         if (wasRunning && !w.running) {
@@ -64,6 +60,9 @@ int main(int argc, char **argv)
             for (float d : w.findAlgRepetitions())
                 reps << QString::number(double(d), 'f', 3);
             say(QStringLiteral("STOPPED %1|%2").arg(w.ui->pauseLabel->text(), reps.join(QLatin1Char(','))));
+            // The button centres are read once the run is over: at first show the
+            // window manager may still move and resize the window.
+            say(QStringLiteral("READY store=%1 remove=%2").arg(centreOf(w.ui->algStoreButton), centreOf(w.ui->algRemoveButton)));
             say(QStringLiteral("EDGEGAP %1").arg(largestEdgeGap(w)));
         }
         wasRunning = w.running;

@@ -41,7 +41,7 @@ done
 awk -v m="${reps[*]}" -v f="${BURSTS[*]}" 'BEGIN { n = split(m, a); split(f, b)
     for (i = 1; i <= n; i++) { d = (a[i] - b[i]) * 1000; d = d < 0 ? -d : d; if (d > 40) bad = 1
     printf "repetition %d: measured %s s, fed %s s, off by %d ms\n", i, a[i], b[i], d } exit bad }' || fail "a repetition is more than 40 ms off"
-ready=$(grep '^READY' "$out") || fail "the probe never found the Store button"
+ready=$(grep '^READY' "$out" | tail -n 1) || fail "the probe never found the Store button"
 store=${ready#*store=}; store=${store%% *}; remove=${ready#*remove=}
 xdotool mousemove "${store%,*}" "${store#*,}" click 1
 focus_on 'Set alg/sequence label' 30 >/dev/null || fail "no Store dialog with the focus"
