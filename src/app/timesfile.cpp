@@ -137,7 +137,7 @@ bool saveThroughQSaveFile(const QString &path, const QByteArray &data, QFileDevi
         file.commit();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail();
     if (permissions) {
 #ifdef Q_OS_UNIX
@@ -154,7 +154,10 @@ bool saveThroughQSaveFile(const QString &path, const QByteArray &data, QFileDevi
         file.setPermissions(permissions);
 #endif
     }
-    if (file.write(data) != data.size())
+    // Unbuffered, and flushed here: a write refused by a full disk at the
+    // final flush would otherwise slip past commit() and put an empty file
+    // in place of the old one.
+    if (file.write(data) != data.size() || !file.flush())
         return fail();
     if (!file.commit()) {
         if (error)

@@ -1,6 +1,6 @@
 // Starts as the program does (the session lock, then the window) for the
 // session scripts, which send real clicks, and prints one line per event:
-//   READY solves=N start=X,Y plus2=X,Y remove=X,Y row=X,Y   screen points to click
+//   READY solves=N start=X,Y plus2=X,Y remove=X,Y row=X,Y file=X,Y   screen points to click
 //   STATUS <text>                                          every status-bar message
 //   SOLVES <count>                                         after every change
 // It reads and writes the session in the data folder: run it inside the isolated runner.
@@ -53,12 +53,13 @@ int main(int argc, char **argv)
         if (!ready && w.windowHandle() && w.windowHandle()->isExposed() && w.ui->removeButton->isVisible()) {
             ready = true;
             QWidget *rows = w.ui->historyList->viewport();
-            say(QStringLiteral("READY solves=%1 start=%2 plus2=%3 remove=%4 row=%5")
+            say(QStringLiteral("READY solves=%1 start=%2 plus2=%3 remove=%4 row=%5 file=%6")
                     .arg(w.times.size())
                     .arg(point(w.ui->startButton, w.ui->startButton->rect().center()),
                          point(w.ui->plusTwoButton, w.ui->plusTwoButton->rect().center()),
                          point(w.ui->removeButton, w.ui->removeButton->rect().center()),
-                         point(rows, QPoint(rows->width() / 2, 4))));
+                         point(rows, QPoint(rows->width() / 2, 4)),
+                         point(w.ui->menuBar, w.ui->menuBar->actionGeometry(w.ui->menuFile->menuAction()).center())));
         }
         if (w.times.size() != solves) {
             solves = w.times.size();
