@@ -6,9 +6,9 @@
 // disturb less). The repaint of the whole window, which updateHistory ends
 // with, is also timed on its own: it is the painted charts' share.
 //
-// Constructing the window reads and writes the autosave file under /tmp and
+// Constructing the window reads and writes the session in the data folder and
 // the settings store, so run this only through the isolating wrapper, which
-// gives it a private /tmp and settings folder:
+// gives it a private /tmp, data and settings folder:
 //   QT_QPA_PLATFORM=offscreen sh tests/run-isolated.sh ./build-NAME/bench/bench_stats
 #include "benchutil.h"
 #include "app/cadenza.h"

@@ -3,8 +3,8 @@
 // analyses over the whole record, label texts) and the immediate repaints of
 // the clock and pause labels, the solve timeline and the level graph.
 //
-// It constructs the window, which reads and writes the fixed autosave path:
-// run it only through the isolated runner, which gives it a private /tmp:
+// It constructs the window, which reads and writes the session in the data folder:
+// run it only through the isolated runner, which gives it a private one:
 //
 //     QT_QPA_PLATFORM=offscreen sh tests/run-isolated.sh build/bench/bench_tick
 //

@@ -1,19 +1,22 @@
 // Times file figures for a session of 100,000 solves: formatting, parsing,
-// the atomic write, and the window's load, save and the stop of a solve with
-// its autosave. Prints medians in milliseconds.
+// the atomic write, a backup copy, and the window's load, save and the stop of
+// a solve with its session write. Prints medians in milliseconds.
 //
-// The window part reads and writes the fixed autosave path, so it runs only
-// inside the isolated runner (private /tmp and settings):
+// The window part reads and writes the session in the data folder (put in a
+// folder under the working folder, on disk), so it runs only inside the
+// isolated runner (private /tmp, home and settings):
 //   QT_QPA_PLATFORM=offscreen sh tests/run-isolated.sh BUILD/bench/bench_timesfile
 // Outside it only the pure functions and the file writes are measured.
 
 #include "benchutil.h"
 #include "app/cadenza.h"
 #include "app/scramble.h"
+#include "app/sessionstore.h"
 #include "app/timesfile.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -75,6 +78,18 @@ int main(int argc, char *argv[])
         line(("atomic write, " + where).constData(), medianMs([&] { writeFileAtomically(path, text); }));
         line(("atomic write replacing a link, " + where).constData(),
              medianMs([&] { writeFileAtomically(path, text, true); }));
+        // A backup as the window makes it (a link to the replaced-only file), and
+        // the byte copy used where a link is impossible.
+        QDateTime when = QDateTime::currentDateTime();
+        line(("backup copy, " + where).constData(), medianMs([&] {
+                 backupSessionFile(path, dir->filePath(QStringLiteral("backups")), when = when.addSecs(1));
+             }));
+        line(("backup byte copy (no links), " + where).constData(), medianMs([&] {
+                 QFile in(path);
+                 in.open(QIODevice::ReadOnly);
+                 writeFileAtomically(dir->filePath(QStringLiteral("copy.times")), in.readAll(), false,
+                                     QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+             }));
         line(("read + parse, " + where).constData(), medianMs([&] {
                  QFile f(path);
                  f.open(QIODevice::ReadOnly);
@@ -87,13 +102,15 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    qputenv("XDG_DATA_HOME", QFile::encodeName(disk.filePath(QStringLiteral("data"))));
     Cadenza w;
+    std::printf("session file: %s\n", qPrintable(Cadenza::sessionFilePath()));
     const QString file = tmp.filePath(QStringLiteral("session.times"));
     writeFileAtomically(file, text);
     // The load includes the refresh of the history list and statistics.
     line("window: loadTimes (with updateHistory)", medianMs([&] { w.loadTimes(file); }, 5));
     line("window: saveTimes", medianMs([&] { w.saveTimes(file); }));
-    line("window: autosave", medianMs([&] { w.autosave(); }));
+    line("window: session write (autosave)", medianMs([&] { w.autosave(); }));
 
     // The stop of a solve with 100,000 solves in the session: everything the
     // stop does (status, pause figures, history refresh, autosave).
@@ -106,6 +123,6 @@ int main(int argc, char *argv[])
         stops.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     std::sort(stops.begin(), stops.end());
-    line("window: stop of a solve, total (incl. autosave)", stops[stops.size() / 2]);
+    line("window: stop of a solve, total (incl. session write)", stops[stops.size() / 2]);
     return 0;
 }

@@ -50,12 +50,12 @@ Samples measure(int runs, F work)
     return s;
 }
 
-// The window reads and writes the fixed autosave path and the settings.
+// The window reads and writes the session in the data folder and the settings.
 inline bool isolated()
 {
     if (qgetenv("CADENZA_ISOLATED") == "1")
         return true;
-    std::fprintf(stderr, "run through tests/run-isolated.sh: the window uses the fixed autosave path and the settings\n");
+    std::fprintf(stderr, "run through tests/run-isolated.sh: the window uses the session in the data folder and the settings\n");
     return false;
 }
 

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs a test command in its own mount namespace with a private, empty /tmp
-# and private home, settings and runtime folders. The autosave path of the
-# program is fixed under /tmp, so this is what keeps every test away from the
-# user's real autosave file and settings. Works as root and, through a user
+# and private home, settings, data and runtime folders (all inside that /tmp),
+# so no test ever reaches the user's real session, backups or settings, nor a
+# session file an older version left in the real /tmp. Works as root and, through a user
 # namespace, as an ordinary user.
 set -eu
 

@@ -1,6 +1,7 @@
 #include "app/cadenza.h"
 #include "app/timesfile.h"
 #include "exchange/cstimer.h"
+#include <numeric>
 #include "testsupport.h"
 
 #include <QFileDialog>
@@ -132,6 +133,36 @@ private slots:
         want.append(2345678, {}, {}, "1) R 2) U\u00e9", 1700000200, PenaltyDnf);
         want.append(1235, {}, {}, "L", 0, PenaltyPlusTwo);
         QVERIFY(same(parseCSTimerFile(text)->pieces.at(0), want) && same(referenceRead(text).at(1), want));
+    }
+
+    void exportClipsPhaseEndsToTheTotalSoEveryPhaseComesBack_data()
+    {
+        QTest::addColumn<float>("time");
+        QTest::addColumn<QVector<qint32>>("splits");
+        QTest::addColumn<QByteArray>("timing");
+        QTest::addColumn<QVector<qint32>>("back");
+        QTest::newRow("splits over the total") << 9870.0f << QVector<qint32>{2100, 5310, 3200, 1740}
+                                               << QByteArray("[0,9870,9870,7410,2100]") << QVector<qint32>{2100, 5310, 2460, 0};
+        QTest::newRow("adding up") << 9870.0f << QVector<qint32>{2100, 5310, 2460} << QByteArray("[0,9870,7410,2100]")
+                                   << QVector<qint32>{2100, 5310, 2460};
+        QTest::newRow("first split alone too long") << 1000.0f << QVector<qint32>{1500, 200} << QByteArray("[0,1000,1000]")
+                                                    << QVector<qint32>{1000, 0};
+        QTest::newRow("a negative split") << 3000.0f << QVector<qint32>{1000, -400, 500} << QByteArray("[0,3000,1000,1000]")
+                                          << QVector<qint32>{1000, 0, 2000};
+    }
+    void exportClipsPhaseEndsToTheTotalSoEveryPhaseComesBack()
+    {
+        QFETCH(float, time);
+        QFETCH(QVector<qint32>, splits);
+        QFETCH(QByteArray, timing);
+        QFETCH(QVector<qint32>, back);
+        SessionData s;
+        s.append(time, {}, std::vector<qint32>(splits.begin(), splits.end()), "R", 1700000000, PenaltyNone);
+        const QByteArray text = formatCSTimerFile(s.view());
+        QVERIFY2(text.contains("[[" + timing.mid(1, timing.size() - 2) + "],"), text.constData());
+        const SessionData read = parseCSTimerFile(text)->pieces.at(0);
+        QCOMPARE(read.splits.at(0), std::vector<qint32>(back.begin(), back.end()));
+        QCOMPARE(std::accumulate(read.splits[0].begin(), read.splits[0].end(), 0), qint32(time));
     }
 
     void importGoesThroughTheDialogs()

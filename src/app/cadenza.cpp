@@ -1,6 +1,7 @@
 #include "app/cadenza.h"
 
 #include "app/scramble.h"
+#include "app/sessionstore.h"
 #include "audio/audiolevelsiodevice.h"
 #include "ui_cadenza.h"
 
@@ -13,7 +14,7 @@
 
 QString Cadenza::sessionFilePath()
 {
-    return QStringLiteral("/tmp/cadenza.times");
+    return sessionFolder() + QStringLiteral("/cadenza.times");
 }
 
 namespace {
@@ -107,7 +108,7 @@ Cadenza::Cadenza(QWidget *parent)
 
     keyClock.start();
 
-    loadTimes(sessionFilePath());
+    openSession();
 
     refreshTimerId = startTimer(10, Qt::CoarseTimer);
 

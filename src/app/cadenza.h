@@ -64,15 +64,20 @@ public slots:
     void on_algStoreButton_clicked();
     void on_algRemoveButton_clicked();
     void on_actionAudio_Input_triggered();
+    void on_actionOpen_Backups_Folder_triggered();
 
 public:
     // ---- shell: scrambles and times file -------------------------------
     QString generateScramble();
     void saveTimes(const QString &fileName);
     void loadTimes(const QString &fileName);
-    // Save the session to the autosave file; called after every change of the
-    // session and at shutdown.
+    // Save the session to the session file (backing the file up first when the
+    // write would leave fewer solves); called after every change of the session
+    // and at shutdown. A failure is shown once per streak in the status bar.
     void autosave();
+    // Start-up: load the session file (or take over an older /tmp one of this
+    // user's) and make the first backup of the day.
+    void openSession();
     SessionView sessionView() const
     {
         return {times, dates, pauseStats, splits, scrambles, penalties};
@@ -138,8 +143,11 @@ public:
     QString currentScramble;
 
     // The file the session is saved to after every change and loaded from at
-    // start-up.
+    // start-up, in the user's private data folder.
     static QString sessionFilePath();
+    // Solves in the session file as last loaded or written (-1: no file).
+    int solvesOnDisk = -1;
+    bool sessionWriteFailing = false;
 
     // ---- keyboard: auto-repeat handling (see the event filter) ---------------
     // X shows a held key as release/press pairs carrying the same time stamp;

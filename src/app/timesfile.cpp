@@ -1,14 +1,18 @@
 #include "app/timesfile.h"
 #include "app/cadenza.h"
+#include "app/sessionstore.h"
 #include "ui_cadenza.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStatusBar>
+#include <QUrl>
 
 #include <charconv>
 #include <cmath>
@@ -122,25 +126,54 @@ QByteArray formatTimesFile(const SessionView &session)
 
 namespace {
 
-bool saveThroughQSaveFile(const QString &path, const QByteArray &data)
+bool saveThroughQSaveFile(const QString &path, const QByteArray &data, QFileDevice::Permissions permissions,
+                          QString *error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
+    const auto fail = [&] {
+        if (error)
+            *error = file.errorString();
         file.cancelWriting();
         file.commit();
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail();
+    if (permissions) {
+#ifdef Q_OS_UNIX
+        // On the still unnamed (or staged) file: it never shows wider modes.
+        if (::fchmod(file.handle(), mode_t(((permissions & QFileDevice::ReadOwner) ? S_IRUSR : 0)
+                                           | ((permissions & QFileDevice::WriteOwner) ? S_IWUSR : 0)
+                                           | ((permissions & QFileDevice::ReadGroup) ? S_IRGRP : 0)
+                                           | ((permissions & QFileDevice::WriteGroup) ? S_IWGRP : 0)
+                                           | ((permissions & QFileDevice::ReadOther) ? S_IROTH : 0)
+                                           | ((permissions & QFileDevice::WriteOther) ? S_IWOTH : 0)))
+            != 0)
+            return fail();
+#else
+        file.setPermissions(permissions);
+#endif
     }
-    return file.commit();
+    // Unbuffered, and flushed here: a write refused by a full disk at the
+    // final flush would otherwise slip past commit() and put an empty file
+    // in place of the old one.
+    if (file.write(data) != data.size() || !file.flush())
+        return fail();
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink)
+bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink,
+                         QFileDevice::Permissions permissions, QString *error)
 {
     if (!replaceLink)
-        return saveThroughQSaveFile(path, data);
+        return saveThroughQSaveFile(path, data, permissions, error);
 
     // QSaveFile would resolve a link at `path` and replace its target. Stage
     // the file under a name nobody can guess in the same folder (so the last
@@ -150,19 +183,23 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, bool repla
     const QFileInfo info(path);
     const QString staging = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
                             + QString::number(QRandomGenerator::system()->generate64(), 36);
-    if (!saveThroughQSaveFile(staging, data)) {
+    if (!saveThroughQSaveFile(staging, data, permissions, error)) {
         QFile::remove(staging);
         return false;
     }
 #ifdef Q_OS_UNIX
     if (::rename(QFile::encodeName(staging).constData(), QFile::encodeName(info.absoluteFilePath()).constData())
         != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(staging);
         return false;
     }
 #else
     QFile::remove(path);
     if (!QFile::rename(staging, path)) {
+        if (error)
+            *error = QStringLiteral("cannot rename");
         QFile::remove(staging);
         return false;
     }
@@ -268,6 +305,8 @@ SessionData parseTimesFile(const QByteArray &content, qint64 fileModified)
     const char *const data = content.constData();
     const char *const stop = data + content.size();
     const char *pos = data;
+    if (content.startsWith("\xEF\xBB\xBF"))
+        pos += 3;
     while (pos < stop) {
         const char *lineEnd = static_cast<const char *>(std::memchr(pos, '\n', size_t(stop - pos)));
         if (!lineEnd)
@@ -359,7 +398,7 @@ bool readRegularFile(const QString &fileName, QByteArray &content, qint64 &modif
 
 void Cadenza::saveTimes(const QString &fileName)
 {
-    writeFileAtomically(fileName, formatTimesFile(sessionView()), isAutosavePath(fileName));
+    writeFileAtomically(fileName, formatTimesFile(sessionView()));
 }
 
 void Cadenza::loadTimes(const QString &fileName)
@@ -371,14 +410,57 @@ void Cadenza::loadTimes(const QString &fileName)
     replaceSession(parseTimesFile(content, modified));
     updateHistory();
     // The loaded session is now the one on screen; the autosave follows it
-    // (the start-up load of the autosave file itself needs no write-back).
-    if (!isAutosavePath(fileName))
+    // (the start-up load of the session file itself needs no write-back).
+    if (isAutosavePath(fileName))
+        solvesOnDisk = int(times.size());
+    else
         autosave();
+}
+
+void Cadenza::openSession()
+{
+    const QString path = sessionFilePath();
+    ensurePrivateFolder(sessionFolder());
+    removeStaleStagingFiles(path);
+    QByteArray content;
+    qint64 modified = 0;
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        loadTimes(path);
+    } else if (readOwnLegacySession(legacySessionFilePath(), content, modified)) {
+        // A session an older version kept in /tmp moves here at once; the
+        // old file stays where it is.
+        replaceSession(parseTimesFile(content, modified));
+        updateHistory();
+        autosave();
+    }
+    if (QFileInfo(path).isFile()
+        && dailyBackupDue(QDir(backupsFolder()).entryList(QDir::Files), QDate::currentDate()))
+        backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
 }
 
 void Cadenza::autosave()
 {
-    saveTimes(sessionFilePath());
+    const QString path = sessionFilePath();
+    const int n = int(times.size());
+    if (backupDueBeforeWrite(solvesOnDisk, n))
+        backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
+    QString error;
+    const bool saved = ensurePrivateFolder(sessionFolder())
+                       && writeFileAtomically(path, formatTimesFile(sessionView()), true,
+                                              QFileDevice::ReadOwner | QFileDevice::WriteOwner, &error);
+    if (saved)
+        solvesOnDisk = n;
+    else if (error.isEmpty())
+        error = tr("the folder %1 cannot be made").arg(QDir::toNativeSeparators(sessionFolder()));
+    // The status bar, not a dialog: a dialog would take the keyboard focus
+    // (and the space bar) in the middle of a session. Told once per streak.
+    if (!saved && !sessionWriteFailing)
+        ui->statusBar->showMessage(tr("Could not save the session to %1 (%2). Your times are kept in this window; "
+                                      "the next change tries again.")
+                                       .arg(QDir::toNativeSeparators(path), error));
+    else if (saved && sessionWriteFailing)
+        ui->statusBar->showMessage(tr("The session is saved again."), 10000);
+    sessionWriteFailing = !saved;
 }
 
 void Cadenza::replaceSession(SessionData &&data)
@@ -409,4 +491,11 @@ void Cadenza::on_actionSave_Times_triggered()
         return;
     QDir::setCurrent(QFileInfo(fileName).absolutePath());
     saveTimes(fileName);
+}
+
+void Cadenza::on_actionOpen_Backups_Folder_triggered()
+{
+    const QString folder = backupsFolder();
+    ensurePrivateFolder(folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

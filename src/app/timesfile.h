@@ -4,6 +4,7 @@
 #include "app/session.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 // The times file: one line per solve, oldest first, UTF-8 text.
@@ -19,6 +20,7 @@ QByteArray formatTimesFile(const SessionView &session);
 // Parse a whole times file; `fileModified` (seconds since the epoch) is the
 // date of lines that carry none before the first line that does. Lines with
 // fewer than three numeric fields add no solve; malformed numbers read as 0.
+// A UTF-8 byte-order mark at the start (some editors write one) is skipped.
 SessionData parseTimesFile(const QByteArray &content, qint64 fileModified);
 
 // The scramble text as it is stored in a times file line.
@@ -29,7 +31,10 @@ QString scrambleForTimesFile(const QString &scramble);
 // on any failure. A symbolic link at `path` is followed (the user's own link
 // to their file) unless `replaceLink` is set: then the new file is staged under
 // an unpredictable name in the same folder and renamed over `path`, so a link
-// planted there is replaced, never written through.
-bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink = false);
+// planted there is replaced, never written through. Non-empty `permissions`
+// are set on the new file before it takes the place of the old one, so it is
+// never visible with wider ones. On failure `error` (when given) says why.
+bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink = false,
+                         QFileDevice::Permissions permissions = {}, QString *error = nullptr);
 
 #endif

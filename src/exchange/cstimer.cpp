@@ -299,15 +299,18 @@ QByteArray formatCSTimerFile(const SessionView &session)
         out += ',';
         appendJsonNumber(out, ms);
         // csTimer's phase ends: cumulative, latest first, the last phase ending
-        // at the total.
+        // at the total. Splits that do not add up to the time are clipped: an
+        // end lies between the one before it and the total, so no phase comes
+        // back negative; the early phases, measured from the start, stay exact.
         const std::vector<qint32> &parts = session.splits[i];
         if (parts.size() > 1) {
             std::vector<qint64> ends;
             ends.reserve(parts.size() - 1);
-            qint64 end = 0;
+            qint64 end = 0, clipped = 0;
             for (std::size_t j = 0; j + 1 < parts.size(); ++j) {
                 end += parts[j];
-                ends.push_back(end);
+                clipped = std::clamp(end, clipped, std::max<qint64>(ms, clipped));
+                ends.push_back(clipped);
             }
             for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
                 out += ',';

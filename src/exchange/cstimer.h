@@ -48,7 +48,8 @@ SessionData mergeInDateOrder(const SessionView &existing, const SessionData &add
 // The whole session as a one-line csTimer export (UTF-8): one session with
 // every solve's real penalty (2000 for +2, -1 for DNF), whole-millisecond time,
 // date, scramble and a "Splits: ..." comment; solves with more than one split
-// carry them as csTimer's phase ends.
+// carry them as csTimer's phase ends, clipped to the total (never beyond it,
+// never before the end of the phase before).
 QByteArray formatCSTimerFile(const SessionView &session);
 
 // `text` as a JSON string literal, quotes included.

@@ -5,7 +5,7 @@
 //   READY store=X,Y remove=X,Y     screen centres of Store and Remove, after a stop
 //   EDGEGAP <ms>                   longest tick interval across a sound/silence edge
 //   LABELS <count>|<labels joined by |>   after every change
-// It constructs the window (fixed autosave path): run it inside the isolated runner.
+// It constructs the window (the session in the data folder): run it inside the isolated runner.
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
@@ -43,7 +43,7 @@ int largestEdgeGap(const Cadenza &w)
 int main(int argc, char **argv)
 {
     if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run inside tests/run-isolated.sh: the window uses the fixed autosave path\n");
+        std::fprintf(stderr, "run inside tests/run-isolated.sh: the window uses the session in the data folder\n");
         return 2;
     }
     QApplication app(argc, argv);

@@ -2,8 +2,9 @@
 # every pid handed to x11_track (and the servers) is killed at exit.
 X11_PIDS=""
 X11_TMPDIR=""
-# The file the program keeps the session in.
-SESSION_FILE=/tmp/cadenza.times
+# The file the program keeps the session in, and where older versions kept it.
+SESSION_FILE="${XDG_DATA_HOME:-$HOME/.local/share}/Merlo/Cadenza/cadenza.times"
+LEGACY_SESSION_FILE=/tmp/cadenza.times
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "[$(date +%H:%M:%S.%N | cut -c1-12)] $*" >&2; }
