@@ -77,9 +77,9 @@ private slots:
 
     void realFilesImportAsASecondReadingSaysAndSurviveTheTimesFile()
     {
-        const QDir shared(QString(CADENZA_SHARED_DATA) + "/cstimer");
+        const QDir shared(sharedDataPath() + "/cstimer");
         if (!shared.exists())
-            QSKIP(qPrintable("shared data not present: " + shared.path()));
+            SKIP_TEST(qPrintable("shared data not present: " + shared.path()));
         for (const QString &name : shared.entryList({"cstimer_*.txt"})) {
             QFile f(shared.filePath(name));
             const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -149,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CSTimerTest)
+CADENZA_TEST_MAIN(CSTimerTest)
 #include "test_cstimer.moc"

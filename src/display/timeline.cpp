@@ -300,9 +300,18 @@ void paintSecondTicks(QPainter &painter, const Input &input, const Geometry &g, 
         return;
     const int ticks = int(t + 1.0f);
     if (asLines || ticks <= ticksDrawnAsLines || !composingApplies(painter, g)) {
+        // Ticks are all alike, so which of a column's ticks are drawn does
+        // not matter; past endLinesKept on one column the rest change less
+        // than a level, and a solve of days stays bounded by the width.
+        std::vector<unsigned char> onColumn(std::size_t(std::max(g.w, 0)) + 1, 0);
         const QPen pen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
         for (int s = 0; s < ticks; ++s) {
             const int x = int(float(s) / t * float(g.w));
+            if (!asLines && x >= 0 && x <= g.w) {
+                if (onColumn[std::size_t(x)] >= endLinesKept)
+                    continue;
+                ++onColumn[std::size_t(x)];
+            }
             painter.setPen(pen);
             painter.drawLine(QLine(x, g.h - 4, x, g.h));
         }
