@@ -42,6 +42,38 @@ private slots:
             QCOMPARE(got, QString(f.want));
         }
     }
+
+    void paintsBandDotsRowsAndLabels() // axis 0..3 s: x(t) = 290 t / 3 + 5; minimum 0.5 s: band to x = 53
+    {
+        const auto chart = [](std::vector<float> current, std::vector<std::vector<float>> stored, QStringList labels, double minMs) {
+            QImage img(300, 61 + 16 * int(stored.size()), QImage::Format_RGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            algchart::paint(p, current, stored, labels, minMs);
+            return img;
+        };
+        const std::vector<float> current = {1.0f, 1.2f, 1.4f, 1.6f, 1.8f};
+        const QImage img = chart(current, {{2.0f, 2.5f, 3.0f}}, {"R U R' U'"}, 500);
+        const auto red = [](const QImage &im, QRect r) { for (int i = 0; i < r.width() * r.height(); ++i) if (im.pixel(r.x() + i % r.width(), r.y() + i / r.width()) == qRgb(255, 0, 0)) return true; return false; };
+        QCOMPARE(QColor(img.pixel(30, 62)), QColor(255, 204, 204)); // the band: the brush at 20 % over the whole height
+        QCOMPARE(img.pixel(60, 62), qRgb(255, 255, 255));
+        QCOMPARE(QColor(img.pixel(130, 14)), QColor(Qt::lightGray)); // the current box, x(1.2)..x(1.6)
+        QCOMPARE(QColor(img.pixel(205, 68)), QColor(Qt::darkGray)); // the stored box, x(2)..x(3)
+        QVERIFY(red(img, {96, 23, 88, 31}) && !red(img, {190, 23, 110, 31})); // dots between x(1) and x(1.8), none beyond
+        // The label, right-aligned in the row's last 100 pixels; the rest of the picture does not change.
+        const QImage bare = chart(current, {{2.0f, 2.5f, 3.0f}}, {}, 500);
+        QVERIFY(img.copy(200, 56, 100, 16) != bare.copy(200, 56, 100, 16));
+        QImage outside = img.copy();
+        QPainter(&outside).drawImage(200, 56, bare.copy(200, 56, 100, 16));
+        QCOMPARE(outside, bare);
+        // No current durations: no dots and no current box, the stored row still drawn; nothing at all: a blank chart.
+        const QImage storedOnly = chart({}, {{2.0f, 2.5f, 3.0f}}, {}, 0);
+        QVERIFY(storedOnly.pixel(130, 14) == qRgb(255, 255, 255) && storedOnly.pixel(205, 68) == QColor(Qt::darkGray).rgb() && !red(storedOnly, storedOnly.rect()));
+        QImage blank(300, 61, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QCOMPARE(chart({}, {}, {"x"}, 500), blank);
+        QVERIFY(chart({1.0f, 2e9f, -3e38f}, {{3e38f, NAN, -1.0f}}, {"x"}, 500).copy(0, 0, 300, 61) != blank); // sanitized: no overflow
+    }
 };
 
 QTEST_MAIN(AlgChartTest)
