@@ -134,6 +134,23 @@ private slots:
         QVERIFY(same(parseCSTimerFile(text)->pieces.at(0), want) && same(referenceRead(text).at(1), want));
     }
 
+    void exportGoesThroughTheDialog()
+    {
+        Cadenza w;
+        w.replaceSession(SessionData{});
+        const QString path = QDir::temp().filePath("export.txt");
+        const auto exportTo = [&](const QString &answer) { return drive([&] { w.exportCSTimerSession(); }, {answer}); };
+        QVERIFY(exportTo(path).isEmpty() && !QFile::exists(path)); // no solves: no dialog, no file
+        SessionData s;
+        s.append(12346, {0.25f, 3}, {2000, 5300, 3200, 1846}, "R U", 1700000000, PenaltyNone);
+        s.append(9000, {}, {}, "F2", 1700000100, PenaltyDnf);
+        w.replaceSession(SessionData(s));
+        QVERIFY(exportTo("").size() == 1 && !QFile::exists(path)); // cancelled
+        QCOMPARE(exportTo(path), QStringList{"Export solve session to CSTimer format|Txt file (*.txt)"});
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == formatCSTimerFile(s.view()));
+    }
+
     void importGoesThroughTheDialogs()
     {
         Cadenza w;
