@@ -10,6 +10,7 @@ static QImage render(const timeline::Input &in, int w, int h, bool everySample =
     img.setDevicePixelRatio(dpr);
     img.fill(bg);
     QPainter p(&img);
+    p.setViewport(0, 0, w, h), p.setWindow(0, 0, w, h); // w x h in pixels, as a widget's painter has it: an image's counts device pixels
     everySample ? timeline::paintEverySample(p, in) : timeline::paint(p, in);
     return img;
 }
@@ -41,6 +42,9 @@ private slots:
             QCOMPARE(QColor(img.pixel(25 * k + 12, 2)), QColor(cycle[k]));
         QVERIFY(qGray(img.pixel(80, 28)) < 80 && qAlpha(img.pixel(80, 28)) > 100 && qAlpha(img.pixel(160, 28)) > 100);
         QCOMPARE(qAlpha(img.pixel(120, 28)), 0);
+        in.elapsedMs = std::numeric_limits<qint32>::max(); // 24 days: two million ticks, a bounded number drawn per column
+        for (qreal dpr : {1.0, 1.5})
+            QVERIFY(qAlpha(render(in, 200, 30, false, Qt::transparent, dpr).pixel(int(101 * dpr), int(28 * dpr))) > 200);
     }
 
     // One line per pixel column against one per sample: identical up to one sample per column, longer

@@ -298,6 +298,11 @@ struct ScaledLayout
     std::vector<std::size_t> firstOf;   // per device column, its first entry in `x` (W + 1 values)
     std::vector<int> x;                 // the x whose lines reach the column, in drawing order
     std::vector<unsigned char> coverage; // per entry, its coverage in each profile
+    // The x drawn as real lines instead: those alone on a device column that
+    // they cover only faintly (the right edge). Composed over transparency, a
+    // faint line's blends stop short of its colour at a level that depends on
+    // what they start from, which is the background only the real lines see.
+    std::vector<unsigned char> asLines;
 };
 
 const ScaledLayout &scaledLayout(qreal d, int w, int h, int top, int bottom)
@@ -362,6 +367,15 @@ const ScaledLayout &scaledLayout(qreal d, int w, int h, int top, int bottom)
         }
     }
     L.firstOf.push_back(L.x.size());
+    L.asLines.assign(std::size_t(w), 0);
+    for (int X = 0; X < L.W; ++X) {
+        const std::size_t e = L.firstOf[std::size_t(X)];
+        if (L.firstOf[std::size_t(X) + 1] != e + 1)
+            continue;
+        const auto cov = L.coverage.begin() + std::ptrdiff_t(e) * L.profiles;
+        if (*std::max_element(cov, cov + L.profiles) < 128)
+            L.asLines[std::size_t(L.x[e])] = 1;
+    }
     cached = std::move(L);
     return cached;
 }
@@ -384,7 +398,7 @@ void drawComposedScaled(QPainter &painter, const std::vector<std::vector<Run>> &
             for (std::size_t e = L.firstOf[std::size_t(X)]; e < L.firstOf[std::size_t(X) + 1]; ++e) {
                 const uint cov = L.coverage[e * std::size_t(L.profiles) + std::size_t(k)];
                 const std::vector<Run> &lines = runs[std::size_t(L.x[e])];
-                if (cov == 0 || lines.empty())
+                if (cov == 0 || lines.empty() || L.asLines[std::size_t(L.x[e])])
                     continue;
                 const uint src[2] = {byteMul(opaque[0], cov), byteMul(opaque[1], cov)};
                 pixel = blendRuns(pixel, lines, src);
@@ -396,6 +410,15 @@ void drawComposedScaled(QPainter &painter, const std::vector<std::vector<Run>> &
                 reinterpret_cast<uint *>(image.scanLine(y))[X] = composed[std::size_t(L.profileOf[std::size_t(y)])];
     }
     painter.drawImage(QPointF(0, 0), image);
+    for (int x = 0; x < L.w; ++x) {
+        if (!L.asLines[std::size_t(x)])
+            continue;
+        for (const Run &run : runs[std::size_t(x)]) {
+            painter.setPen(QPen(QBrush(colours[run.colour]), 1, Qt::SolidLine));
+            for (int j = 0; j < run.count; ++j)
+                painter.drawLine(QLine(x, L.top, x, L.bottom));
+        }
+    }
 }
 
 bool scaledComposingApplies(QPainter &painter, const Geometry &g)
