@@ -9,16 +9,20 @@ class AlgChartTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void axisMaximumAndDivisions() // rows of the alg chart (0) and the statistics chart (1)
+    void timeAxes() // rows of the alg chart (0) and the statistics chart (1), in seconds; long axes get 1-2-5 steps
     {
-        const struct { int stats; float largest; int axis, divisions, decimals; } rows[] = {
-            {0, 9.2f, 10, 10, 0}, {0, 10.4f, 15, 15, 0}, {0, 4.6f, 5, 10, 0}, {0, 2.3f, 3, 15, 0}, {0, 3.5f, 4, 20, 0},
-            {0, 0.8f, 1, 10, 0},  {0, 10.0f, 10, 10, 0}, {0, 21.0f, 25, 25, 0}, {1, 14.9f, 15, 15, 0}, {1, 15.2f, 20, 10, 0},
-            {1, 7.9f, 8, 8, 0},   {1, 6.5f, 7, 14, 1},   {1, 24.0f, 25, 12, 0}, {1, 65.0f, 65, 13, 0}};
+        const float nan = std::numeric_limits<float>::quiet_NaN(), most = std::numeric_limits<float>::max() / 1000;
+        const struct { int stats; float largest; double max; int divisions, decimals; } rows[] = {
+            {0, 9.2f, 10, 10, 1}, {0, 10.4f, 15, 15, 1}, {0, 4.6f, 5, 10, 1}, {0, 2.3f, 3, 15, 1}, {0, 3.5f, 4, 20, 1},
+            {0, 0.8f, 1, 10, 1},  {0, 10.0f, 10, 10, 1}, {0, 21.0f, 25, 25, 1}, {0, 50.0f, 50, 50, 1}, {0, 51.0f, 52, 26, 1},
+            {0, 0.0f, 0, 0, 0}, {0, nan, 0, 0, 0}, {0, 2e6f, 2e6, 40, 1},
+            {1, 14.9f, 15, 15, 0}, {1, 15.2f, 20, 10, 0}, {1, 7.9f, 8, 8, 0}, {1, 6.5f, 7, 14, 1}, {1, 24.0f, 25, 12, 0},
+            {1, 65.0f, 65, 13, 0}, {1, 250.0f, 250, 50, 0}, {1, 251.0f, 260, 26, 0}, {1, 1e6f, 1e6, 50, 0},
+            {1, 1e9f, 1e9, 50, 0}, {1, 2.2e9f, 2.2e9, 44, 0}, {1, most, 3.5e35, 35, 0}, {1, -3.0f, 0, 0, 0}};
         for (const auto &r : rows) {
-            int d = 0, axis = r.stats ? statschart::axisMaximum(r.largest) : algchart::axisMaximum(r.largest);
-            QCOMPARE(QVector<int>({axis, r.stats ? statschart::divisions(axis, &d) : algchart::divisions(axis), d}),
-                     QVector<int>({r.axis, r.divisions, r.decimals}));
+            const chartaxis::TimeAxis a = r.stats ? statschart::timeAxis(r.largest) : algchart::timeAxis(r.largest);
+            QVERIFY2(qFuzzyCompare(1 + a.max, 1 + r.max) && a.divisions == r.divisions && a.decimals == r.decimals,
+                     qPrintable(QString("%1: %2 %3 %4").arg(double(r.largest)).arg(a.max).arg(a.divisions).arg(a.decimals)));
         }
     }
 
@@ -37,6 +41,38 @@ private slots:
                 got += qRed(img.pixel(pt)) > 200 ? '.' : qBlue(img.pixel(pt)) > 150 ? 'p' : qGreen(img.pixel(pt)) > 120 ? 'f' : '?';
             QCOMPARE(got, QString(f.want));
         }
+    }
+
+    void paintsBandDotsRowsAndLabels() // axis 0..3 s: x(t) = 290 t / 3 + 5; minimum 0.5 s: band to x = 53
+    {
+        const auto chart = [](std::vector<float> current, std::vector<std::vector<float>> stored, QStringList labels, double minMs) {
+            QImage img(300, 61 + 16 * int(stored.size()), QImage::Format_RGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            algchart::paint(p, current, stored, labels, minMs);
+            return img;
+        };
+        const std::vector<float> current = {1.0f, 1.2f, 1.4f, 1.6f, 1.8f};
+        const QImage img = chart(current, {{2.0f, 2.5f, 3.0f}}, {"R U R' U'"}, 500);
+        const auto red = [](const QImage &im, QRect r) { for (int i = 0; i < r.width() * r.height(); ++i) if (im.pixel(r.x() + i % r.width(), r.y() + i / r.width()) == qRgb(255, 0, 0)) return true; return false; };
+        QCOMPARE(QColor(img.pixel(30, 62)), QColor(255, 204, 204)); // the band: the brush at 20 % over the whole height
+        QCOMPARE(img.pixel(60, 62), qRgb(255, 255, 255));
+        QCOMPARE(QColor(img.pixel(130, 14)), QColor(Qt::lightGray)); // the current box, x(1.2)..x(1.6)
+        QCOMPARE(QColor(img.pixel(205, 68)), QColor(Qt::darkGray)); // the stored box, x(2)..x(3)
+        QVERIFY(red(img, {96, 23, 88, 31}) && !red(img, {190, 23, 110, 31})); // dots between x(1) and x(1.8), none beyond
+        // The label, right-aligned in the row's last 100 pixels; the rest of the picture does not change.
+        const QImage bare = chart(current, {{2.0f, 2.5f, 3.0f}}, {}, 500);
+        QVERIFY(img.copy(200, 56, 100, 16) != bare.copy(200, 56, 100, 16));
+        QImage outside = img.copy();
+        QPainter(&outside).drawImage(200, 56, bare.copy(200, 56, 100, 16));
+        QCOMPARE(outside, bare);
+        // No current durations: no dots and no current box, the stored row still drawn; nothing at all: a blank chart.
+        const QImage storedOnly = chart({}, {{2.0f, 2.5f, 3.0f}}, {}, 0);
+        QVERIFY(storedOnly.pixel(130, 14) == qRgb(255, 255, 255) && storedOnly.pixel(205, 68) == QColor(Qt::darkGray).rgb() && !red(storedOnly, storedOnly.rect()));
+        QImage blank(300, 61, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QCOMPARE(chart({}, {}, {"x"}, 500), blank);
+        QVERIFY(chart({1.0f, 2e9f, -3e38f}, {{3e38f, NAN, -1.0f}}, {"x"}, 500).copy(0, 0, 300, 61) != blank); // sanitized: no overflow
     }
 };
 

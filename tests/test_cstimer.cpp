@@ -78,9 +78,9 @@ private slots:
 
     void realFilesImportAsASecondReadingSaysAndSurviveTheTimesFile()
     {
-        const QDir shared(QString(CADENZA_SHARED_DATA) + "/cstimer");
+        const QDir shared(sharedDataPath() + "/cstimer");
         if (!shared.exists())
-            QSKIP(qPrintable("shared data not present: " + shared.path()));
+            SKIP_TEST(qPrintable("shared data not present: " + shared.path()));
         for (const QString &name : shared.entryList({"cstimer_*.txt"})) {
             QFile f(shared.filePath(name));
             const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -165,6 +165,23 @@ private slots:
         QCOMPARE(std::accumulate(read.splits[0].begin(), read.splits[0].end(), 0), qint32(time));
     }
 
+    void exportGoesThroughTheDialog()
+    {
+        Cadenza w;
+        w.replaceSession(SessionData{});
+        const QString path = QDir::temp().filePath("export.txt");
+        const auto exportTo = [&](const QString &answer) { return drive([&] { w.exportCSTimerSession(); }, {answer}); };
+        QVERIFY(exportTo(path).isEmpty() && !QFile::exists(path)); // no solves: no dialog, no file
+        SessionData s;
+        s.append(12346, {0.25f, 3}, {2000, 5300, 3200, 1846}, "R U", 1700000000, PenaltyNone);
+        s.append(9000, {}, {}, "F2", 1700000100, PenaltyDnf);
+        w.replaceSession(SessionData(s));
+        QVERIFY(exportTo("").size() == 1 && !QFile::exists(path)); // cancelled
+        QCOMPARE(exportTo(path), QStringList{"Export solve session to CSTimer format|Txt file (*.txt)"});
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == formatCSTimerFile(s.view()));
+    }
+
     void importGoesThroughTheDialogs()
     {
         Cadenza w;
@@ -180,5 +197,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CSTimerTest)
+CADENZA_TEST_MAIN(CSTimerTest)
 #include "test_cstimer.moc"

@@ -1,4 +1,5 @@
 #include "audio/audiolevelsiodevice.h"
+#include "audio/devicechoice.h"
 
 #include <QtTest>
 
@@ -33,6 +34,35 @@ private slots:
         QCOMPARE(levels::captureFormat(built, false, nearest), nearest); // rejected: the device's nearest
         nearest.setCodec(QStringLiteral("audio/mpeg"));
         QCOMPARE(levels::captureFormat(built, false, nearest), built); // unless the sink cannot read it
+    }
+
+    void decodesWideSignedFloatAndBigEndianSamples() // the first channel of frame 0 of an 8-frame block, the rest junk
+    {
+        using F = levels::SampleFormat;
+        const struct { F f; QByteArray sample; float offset; } rows[] = {
+            {{2, 1, F::Signed, false}, QByteArray("\x00\x40", 2), 64},       {{2, 2, F::Signed, true}, QByteArray("\xc0\x00", 2), -64},
+            {{2, 1, F::Unsigned, true}, QByteArray("\xc0\x00", 2), 64},      {{3, 1, F::Signed, false}, QByteArray("\x00\x00\x40", 3), 64},
+            {{3, 2, F::Signed, true}, QByteArray("\xe0\x00\x00", 3), -32}, {{4, 1, F::Signed, false}, QByteArray("\x00\x00\x00\x40", 4), 64},
+            {{4, 1, F::Signed, true}, QByteArray("\x80\x00\x00\x00", 4), -128}, {{4, 2, F::Float, false}, QByteArray("\x00\x00\x00\x3f", 4), 64},
+            {{4, 1, F::Float, true}, QByteArray("\xbe\x80\x00\x00", 4), -32},  {{4, 1, F::Float, false}, QByteArray("\x00\x00\x00\x40", 4), 128}}; // 2.0 held at full scale
+        for (const auto &r : rows) {
+            QByteArray block(8 * r.f.frameBytes(), '\x7f');
+            block.replace(0, r.sample.size(), r.sample);
+            std::vector<float> out;
+            levels::decodeBlock(block.constData(), block.size(), r.f, out);
+            QVERIFY2(out.size() == 1 && out[0] == levels::offsetLevel(r.offset) && out[0] > 0.1f, qPrintable(QString::number(double(r.offset))));
+        }
+    }
+
+    void deviceChoice() // two devices share the name "B"; "C" is a stored name no longer present
+    {
+        const QStringList names = {"A", "B", "B"};
+        QCOMPARE(QVector<int>({devicechoice::startIndex(names, "B"), devicechoice::startIndex(names, "C"), devicechoice::startIndex(names, "")}), QVector<int>({1, -1, -1}));
+        QCOMPARE(QVector<int>({devicechoice::preselected(names, "B"), devicechoice::preselected(names, "C"), devicechoice::chosenIndex(names, "B")}), QVector<int>({2, 0, 1}));
+        // Every capability list must say something: a device with an empty one is never started, so a switch to it keeps the capture.
+        QVERIFY(devicechoice::usable(false, 3, 2, 2, 1));
+        for (auto [isNull, rates, channels, sizes, codecs] : {std::tuple{true, 3, 2, 2, 1}, {false, 0, 2, 2, 1}, {false, 3, 0, 2, 1}, {false, 3, 2, 0, 1}, {false, 3, 2, 2, 0}})
+            QVERIFY(!devicechoice::usable(isNull, rates, channels, sizes, codecs));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "ui_cadenza.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QSettings>
 #include <QSlider>
@@ -26,6 +27,27 @@ private slots:
         Cadenza w;
         QVERIFY(!w.ui->showAudioCheck->isChecked()); // 0 although the form checks it
         QCOMPARE(w.ui->modeSlider->value(), 1);
+    }
+
+    void shutdownWritesEveryKeyWithItsType() // check boxes as 1 or 0, never "true"; spins as decimals; the slider and combo as numbers
+    {
+        {
+            Cadenza w;
+            w.ui->modeSlider->setValue(1), w.ui->boostAudioCheck->setChecked(true), w.ui->showAudioCheck->setChecked(false);
+            w.ui->silenceSpin->setValue(0.7), w.ui->voiceSpin->setValue(6.5), w.ui->gapSpin->setValue(350), w.ui->minAlgSpin->setValue(1200);
+            w.ui->splitsCombo->setCurrentIndex(2), w.ui->showStatsCheck->setChecked(false), w.ui->disableAudioCheck->setChecked(true);
+        }
+        QFile file(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QMap<QString, QString> written;
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (line.contains('='))
+                written[QString(line.left(line.indexOf('=')))] = QString(line.mid(line.indexOf('=') + 1));
+        const QMap<QString, QString> want = {{"CurrentPath", QDir::currentPath()}, {"currentDevice", ""}, {"modeSlider", "1"},
+            {"showAudioCheck", "0"}, {"boostAudioCheck", "1"}, {"silenceSpin", "0.7"}, {"voiceSpin", "6.5"}, {"gapSpin", "350"},
+            {"minAlgSpin", "1200"}, {"splitsCombo", "2"}, {"showStatsCheck", "0"}, {"disableAudioCheck", "1"}};
+        for (auto it = want.begin(); it != want.end(); ++it)
+            QCOMPARE(written.value(it.key(), "(missing)"), it.value());
     }
 };
 

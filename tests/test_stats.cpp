@@ -32,6 +32,23 @@ private slots:
             QCOMPARE(computeSessionStats(c.times, c.pen), c.want);
     }
 
+    void phaseAverages() // free splits: as many phases as the oldest solve has; CFOP: four; a phase no solve reaches has none
+    {
+        SessionData s;
+        s.append(9000, {}, {1000, 2000, 3000}, "", 0, PenaltyNone);
+        s.append(9000, {}, {500, 700}, "", 0, PenaltyDnf); // a DNF's splits count too
+        s.append(9000, {}, {100, 200, 300, 400}, "", 0, PenaltyNone);
+        using P = std::vector<std::optional<float>>;
+        QCOMPARE(computeSessionFigures(s.view(), 2).phaseAverages, (P{1600 / 3.0f, 2900 / 3.0f, 1650.0f}));
+        QCOMPARE(computeSessionFigures(s.view(), 1).phaseAverages, (P{1600 / 3.0f, 2900 / 3.0f, 1650.0f, 400.0f}));
+        QCOMPARE(computeSessionFigures(s.view(), 0).phaseAverages, P{});
+        SessionData none;
+        none.append(9000, {}, {}, "", 0, PenaltyNone);
+        none.append(9000, {}, {100, 200}, "", 0, PenaltyNone);
+        QCOMPARE(computeSessionFigures(none.view(), 2).phaseAverages, P{});
+        QCOMPARE(computeSessionFigures(none.view(), 1).phaseAverages, (P{100.0f, 200.0f, std::nullopt, std::nullopt}));
+    }
+
     void matchesBruteForceOnRandomSessions()
     {
         std::mt19937 rng(20240607);

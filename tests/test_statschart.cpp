@@ -37,11 +37,13 @@ private slots:
 
         // The average or "DNF", right-aligned in the row's last 30 pixels (more for a wider text), the caption's colour.
         const QFont font("Montserrat", 9, 75);
-        const struct { std::vector<float> seconds; std::size_t earlier; int row; const char *text; } values[] = {
-            {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, 4, 2, "DNF"}, {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, 4, 1, "3.23"}, // today holds one
-            {{12, 13, 14, 15, 15.2f}, 0, 0, "14.00"}};
+        // A row of one or two solves has no average yet: "-"; "DNF" only when the solves are there and the average is one.
+        const struct { std::vector<float> seconds; std::vector<qint32> penalties; std::size_t earlier; int row; const char *text; } values[] = {
+            {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, {}, 4, 2, "-"}, {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, {}, 4, 1, "3.23"}, // today holds one
+            {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, {}, 3, 2, "-"}, {{3.2f, 3.4f, 3.6f, 3.0f, 3.1f}, {0, 0, -1, -1, 0}, 2, 2, "DNF"},
+            {{12, 13, 14, 15, 15.2f}, {}, 0, 0, "14.00"}};
         for (const auto &v : values) {
-            img = paint(v.seconds, {}, v.earlier);
+            img = paint(v.seconds, v.penalties, v.earlier);
             const int tw = std::max(30, QFontMetrics(font).horizontalAdvance(v.text) + 1);
             const QRect area(400 - tw, tops[v.row], tw, QFontMetrics(font).height());
             QImage ref = img.copy();
@@ -52,6 +54,40 @@ private slots:
             p.drawText(area, Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter, v.text);
             p.end();
             QVERIFY2(img.copy(area) == ref.copy(area) && img.copy(area) != paint({}).copy(area), v.text);
+        }
+    }
+
+    void periodBoundaries() // local days in Berlin; the week is the newest solve's day and the seven before it
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const auto at = [](int m, int d, int h, int min, int s = 0) { return QDateTime(QDate(2024, m, d), QTime(h, min, s)).toSecsSinceEpoch(); };
+        // The newest solve (the last) sets the day, not the clock; one dated after it counts as today. 31 March has 23 hours.
+        const std::vector<qint64> dates = {at(3, 28, 23, 59, 59), at(3, 29, 0, 0), at(4, 4, 23, 59, 59), at(4, 5, 0, 0), at(4, 6, 9, 0), at(4, 5, 8, 0)};
+        const std::vector<float> times = {1000, 2000, 3000, 4000, 5000, 6000};
+        const statschart::PeriodLists lists = statschart::periodLists(times, {0, 0, 1, -1, 0, 0}, dates);
+        QCOMPARE(lists.all, (std::vector<float>{1, 2, 5, 0, 5, 6}));
+        QCOMPARE(lists.week, (std::vector<float>{2, 5, 0, 5, 6}));
+        QCOMPARE(lists.today, (std::vector<float>{0, 5, 6}));
+    }
+
+    void anyStoredValuePaints() // built with the undefined-behaviour sanitizer: an overflow aborts the test
+    {
+        const float most = std::numeric_limits<float>::max();
+        for (const std::vector<float> &ms : {std::vector<float>{1e9f}, {1e12f}, {1e15f}, {most}, {-most, 3e12f}, {-1e12f}}) {
+            std::vector<float> times = {1000, 2000, 3000, 4000};
+            times.insert(times.end(), ms.begin(), ms.end());
+            const std::vector<qint64> dates(times.size(), 1700000000);
+            QImage img(400, 160, QImage::Format_RGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            statschart::paint(p, times, std::vector<qint32>(times.size(), 0), dates);
+            p.end();
+            // The largest time's dot sits near the right end of the axis (the 4 s one when the others are negative).
+            bool dot = false;
+            for (int i = 0; i < 100 * 107; ++i)
+                dot = dot || img.pixel(300 + i % 100, 53 + i / 100) == qRgb(255, 0, 0);
+            QVERIFY2(dot, qPrintable(QString::number(double(ms.back()))));
         }
     }
 };

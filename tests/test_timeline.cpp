@@ -4,11 +4,13 @@
 #include <QtTest>
 #include <random>
 
-static QImage render(const timeline::Input &in, int w, int h, bool everySample = false, QColor bg = Qt::transparent)
+static QImage render(const timeline::Input &in, int w, int h, bool everySample = false, QColor bg = Qt::transparent, qreal dpr = 1)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(int(w * dpr), int(h * dpr), QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
     img.fill(bg);
     QPainter p(&img);
+    p.setViewport(0, 0, w, h), p.setWindow(0, 0, w, h); // w x h in pixels, as a widget's painter has it: an image's counts device pixels
     everySample ? timeline::paintEverySample(p, in) : timeline::paint(p, in);
     return img;
 }
@@ -40,10 +42,14 @@ private slots:
             QCOMPARE(QColor(img.pixel(25 * k + 12, 2)), QColor(cycle[k]));
         QVERIFY(qGray(img.pixel(80, 28)) < 80 && qAlpha(img.pixel(80, 28)) > 100 && qAlpha(img.pixel(160, 28)) > 100);
         QCOMPARE(qAlpha(img.pixel(120, 28)), 0);
+        in.elapsedMs = std::numeric_limits<qint32>::max(); // 24 days: two million ticks, a bounded number drawn per column
+        for (qreal dpr : {1.0, 1.5})
+            QVERIFY(qAlpha(render(in, 200, 30, false, Qt::transparent, dpr).pixel(int(101 * dpr), int(28 * dpr))) > 200);
     }
 
     // One line per pixel column against one per sample: identical up to one sample per column, longer
-    // records within 3 of 255 in any channel (antialiased lines blend into the neighbouring column).
+    // records within 3 of 255 in any channel (antialiased lines blend into the neighbouring column),
+    // at 1 and 1.5 device pixels per pixel (QT_SCALE_FACTOR=1.5).
     void boundedMatchesEverySample()
     {
         for (auto [width, samples] : {std::pair{300, 299}, {300, 300}, {300, 450}, {317, 1270}, {640, 180000}}) {
@@ -54,14 +60,15 @@ private slots:
             levels.resize(std::size_t(samples));
             timeline::Input in;
             in.levels = &levels, in.threshold = 0.4f, in.splitsIndex = 1, in.onsets = {samples / 3, samples / 2}, in.elapsedMs = samples * 10;
-            for (QColor bg : {QColor(Qt::transparent), QColor(239, 239, 239)}) {
-                const QImage a = render(in, width, 40, false, bg), b = render(in, width, 40, true, bg);
-                int worst = 0;
-                for (int i = 0; i < width * 40; ++i)
-                    for (int s : {0, 8, 16, 24})
-                        worst = std::max(worst, std::abs(int(a.pixel(i % width, i / width) >> s & 255) - int(b.pixel(i % width, i / width) >> s & 255)));
-                QVERIFY2(worst <= (samples <= width ? 0 : 3), qPrintable(QString("%1 samples: %2").arg(samples).arg(worst)));
-            }
+            for (QColor bg : {QColor(Qt::transparent), QColor(239, 239, 239)})
+                for (qreal dpr : {1.0, 1.5}) {
+                    const QImage a = render(in, width, 40, false, bg, dpr), b = render(in, width, 40, true, bg, dpr);
+                    int worst = 0;
+                    for (int i = 0; i < a.width() * a.height(); ++i)
+                        for (int s : {0, 8, 16, 24})
+                            worst = std::max(worst, std::abs(int(a.pixel(i % a.width(), i / a.width()) >> s & 255) - int(b.pixel(i % a.width(), i / a.width()) >> s & 255)));
+                    QVERIFY2(worst <= (samples <= width ? 0 : 3), qPrintable(QString("%1 samples at %2: %3").arg(samples).arg(dpr).arg(worst)));
+                }
         }
     }
 };

@@ -26,7 +26,7 @@ static QString play(Cadenza &w, const QString &script)
     }
     return QString();
 }
-#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") QSKIP("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
+#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") SKIP_TEST("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
 
 class TimingTest : public QObject
 {
@@ -51,7 +51,7 @@ private slots:
     {
         QFETCH(QString, script);
         Cadenza w;
-        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
+        if (w.keyClock.elapsed() > 400) SKIP_TEST("start-up stalled: the first keys must come well inside its 700 ms rest");
         PLAY(w, script);
     }
 
@@ -96,5 +96,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TimingTest)
+CADENZA_TEST_MAIN(TimingTest)
 #include "test_timing.moc"

@@ -1,6 +1,7 @@
 #ifndef CADENZA_TESTSUPPORT_H
 #define CADENZA_TESTSUPPORT_H
 
+#include <QApplication>
 #include <QByteArray>
 #include <QStandardPaths>
 #include <QtTest>
@@ -18,5 +19,45 @@ inline void requireIsolation()
     if (!QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).startsWith(QLatin1String("/tmp/")))
         qFatal("the data folder is not the isolated runner's private one");
 }
+
+// Qt Test counts a skipped function as passed and exits with 0. A test that
+// could not run here must show as Skipped in CTest instead: SKIP_TEST records
+// the skip, and CADENZA_TEST_MAIN then exits with the code that CTest's
+// SKIP_RETURN_CODE (set on every test) reads as Skipped, unless something
+// failed.
+namespace testsupport {
+constexpr int SkipReturnCode = 77;
+inline bool &skipped()
+{
+    static bool flag = false;
+    return flag;
+}
+} // namespace testsupport
+
+#define SKIP_TEST(message)                                                                                             \
+    do {                                                                                                               \
+        testsupport::skipped() = true;                                                                                 \
+        QSKIP(message);                                                                                                \
+    } while (0)
+
+#define CADENZA_TEST_MAIN(TestObject)                                                                                  \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        const int failed = QTest::qExec(&tc, argc, argv);                                                              \
+        return failed == 0 && testsupport::skipped() ? testsupport::SkipReturnCode : failed;                           \
+    }
+
+// The shared sample data: CADENZA_SHARED_DATA in the environment, else the
+// folder beside the checkout.
+#ifdef CADENZA_SHARED_DATA
+inline QString sharedDataPath()
+{
+    return qEnvironmentVariable("CADENZA_SHARED_DATA", QString::fromUtf8(CADENZA_SHARED_DATA));
+}
+#endif
 
 #endif

@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 #include "audio/audiolevelsiodevice.h"
+#include "audio/devicechoice.h"
 #include "audio/levels.h"
 
 #include <QAudioDeviceInfo>
@@ -12,8 +13,8 @@ namespace {
 // A device is usable when it reports something in each of its capability lists.
 bool isUsable(const QAudioDeviceInfo &d)
 {
-    return !d.isNull() && !d.supportedSampleRates().isEmpty() && !d.supportedChannelCounts().isEmpty()
-        && !d.supportedSampleSizes().isEmpty() && !d.supportedCodecs().isEmpty();
+    return devicechoice::usable(d.isNull(), d.supportedSampleRates().size(), d.supportedChannelCounts().size(),
+                                d.supportedSampleSizes().size(), d.supportedCodecs().size());
 }
 
 // The format capture runs with. On the usual backends the first entries give
@@ -103,12 +104,12 @@ void Cadenza::selectInitialInputDevice(const QString &storedDevice, bool hasStor
         currentDevice = storedDevice;
     if (!currentDevice.isEmpty()) {
         const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-        for (const QAudioDeviceInfo &candidate : devices) {
-            if (candidate.deviceName() == currentDevice) {
-                d = candidate;
-                break;
-            }
-        }
+        QStringList names;
+        for (const QAudioDeviceInfo &candidate : devices)
+            names << candidate.deviceName();
+        const int index = devicechoice::startIndex(names, currentDevice);
+        if (index >= 0)
+            d = devices.at(index);
     }
     if (!isUsable(d)) {
         currentDevice.clear();
@@ -127,14 +128,14 @@ void Cadenza::on_actionAudio_Input_triggered()
     QStringList names;
     for (const QAudioDeviceInfo &d : devices)
         names << d.deviceName();
-    const int preselected = qMax(0, names.lastIndexOf(currentDevice));
+    const int preselected = devicechoice::preselected(names, currentDevice);
 
     bool ok = false;
     const QString chosen = QInputDialog::getItem(this, tr("Select input device"), tr("Select/switch input device"),
                                                  names, preselected, false, &ok);
     if (!ok)
         return;
-    const int index = names.indexOf(chosen);
+    const int index = devicechoice::chosenIndex(names, chosen);
     if (index < 0)
         return;
     const QAudioDeviceInfo d = devices.at(index);

@@ -12,22 +12,23 @@
 
 namespace algchart {
 
-int axisMaximum(float largest)
+chartaxis::TimeAxis timeAxis(float largest)
 {
-    if (largest < 10.0f)
-        return int(std::ceil(largest));
-    return int(std::ceil(largest / 5.0f) * 5.0f);
-}
-
-int divisions(int axisMax)
-{
-    if (axisMax < 3)
-        return 10;
-    if (axisMax == 3)
-        return 15;
-    if (axisMax == 4)
-        return 20;
-    return axisMax < 10 ? 2 * axisMax : axisMax;
+    if (!(largest > 0.0f))
+        return {};
+    chartaxis::TimeAxis axis;
+    axis.decimals = 1;
+    axis.max = largest < 10.0f ? std::ceil(double(largest)) : std::ceil(double(largest) / 5.0) * 5.0;
+    if (axis.max < 3.0)
+        axis.divisions = 10;
+    else if (axis.max < 5.0)
+        axis.divisions = 5 * int(axis.max);
+    else if (axis.max < 10.0)
+        axis.divisions = 2 * int(axis.max);
+    else
+        axis.divisions = int(std::min(axis.max, 1e9));
+    const chartaxis::TimeAxis wide = chartaxis::bounded(axis, largest, 2.0);
+    return {wide.max, wide.divisions, axis.decimals};
 }
 
 void paint(QPainter &painter, const std::vector<float> &current, const std::vector<std::vector<float>> &stored,
@@ -45,30 +46,29 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
 
     float largest = 0.0f;
     for (float v : current)
-        if (v > largest)
+        if (v > largest && std::isfinite(v))
             largest = v;
     for (const auto &sequence : stored)
         for (float v : sequence)
-            if (v > largest)
+            if (v > largest && std::isfinite(v))
                 largest = v;
-    const int axisMax = axisMaximum(largest);
-    const float a = float(axisMax);
-    const int n = divisions(axisMax);
+    const chartaxis::TimeAxis axis = timeAxis(largest);
+    const float a = float(axis.max);
     const float span = float(w - 10);
 
-    chartaxis::drawTimeAxis(painter, a, n, 1);
+    chartaxis::drawTimeAxis(painter, axis);
 
     // Everything below sits on the time axis, which needs a length: with an
     // all-zero axis the band and the dots are left out and the rows draw
     // nothing.
-    const bool axisUsable = axisMax > 0;
+    const bool axisUsable = axis.max > 0.0;
 
     const float m = float(minAlgMs / 1000.0);
     if (axisUsable && m > 0.0f) {
         const float xm = span * (m / a) + 5.0f;
         painter.setPen(Qt::NoPen);
         painter.setOpacity(0.2);
-        painter.drawRect(QRect(0, 7, int(xm), h - 3));
+        painter.drawRect(QRect(0, 7, chartaxis::pixel(xm), h - 3));
         painter.setOpacity(1.0);
         painter.setPen(axisPen);
     }
@@ -78,7 +78,8 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
         for (float t : current) {
             const float x = t / a * span + 5.0f;
             const float y = float(random.next()) / float(ChartRandom::RandMax) * 20.0f + 28.0f;
-            painter.drawEllipse(QPointF(x, y), 5.0, 5.0);
+            if (x > -10.0f && x < float(w) + 10.0f)
+                painter.drawEllipse(QPointF(x, y), 5.0, 5.0);
         }
     }
 

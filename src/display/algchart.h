@@ -1,6 +1,8 @@
 #ifndef CADENZA_ALGCHART_H
 #define CADENZA_ALGCHART_H
 
+#include "display/chartaxis.h"
+
 #include <QStringList>
 #include <vector>
 
@@ -8,13 +10,13 @@ class QPainter;
 
 namespace algchart {
 
-// Whole seconds at the right end of the axis for the largest duration: its
-// ceiling below 10 s, else the next multiple of 5.
-int axisMaximum(float largest);
-
-// Number of tick intervals on an axis ending at axisMax seconds: steps of
-// 0.1 s or 0.2 s up to 4 s, 0.5 s up to 9 s, whole seconds from 10 s.
-int divisions(int axisMax);
+// The time axis for the largest duration in seconds, its labels with one
+// decimal: it ends at the ceiling of a largest duration below 10 s, else at
+// the next multiple of 5; 10 ticks up to 2 s, 15 for 3 s, 20 for 4 s, 2 a
+// second up to 9 s, 1 a second from 10 s, and wider steps past
+// chartaxis::maxDivisions ticks. A largest duration of 0 or less gives an
+// empty axis.
+chartaxis::TimeAxis timeAxis(float largest);
 
 // Paints the repetition chart: scale, minimum-duration band, the current
 // durations as scattered dots over their box row, and one box row per stored

@@ -1,6 +1,7 @@
 #include "display/boxplot.h"
 
 #include "app/cadenza.h"
+#include "display/chartaxis.h"
 
 #include <QPainter>
 #include <cmath>
@@ -25,20 +26,24 @@ void drawBoxPlot(QPainter &painter, std::vector<float> stats, float lo, float hi
     painter.setPen(QPen(penColour, 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     painter.setBrush(QBrush(brushColour, Qt::SolidPattern));
 
-    const QLine medianLine(int(xMedian), top, int(xMedian), top + height);
+    // A summary far off the axis (a negative or huge stored time) lands far
+    // outside the viewport; held there, its conversions stay defined.
+    using chartaxis::held;
+    using chartaxis::pixel;
+    const QLine medianLine(pixel(xMedian), top, pixel(xMedian), top + height);
     if (count <= 2) {
         painter.drawLine(medianLine);
         return;
     }
-    painter.drawRect(QRect(int(xLower), top, int(xUpper - xLower), height));
+    painter.drawRect(QRect(pixel(xLower), top, pixel(xUpper - xLower), height));
     painter.drawLine(medianLine);
     if (count <= 4)
         return;
     const int mid = top + height / 2;
-    painter.drawLine(QLine(int(xMax), mid, int(xUpper), mid));
-    painter.drawLine(QLine(int(xMin), mid, int(xLower), mid));
-    painter.drawEllipse(QPointF(xMax, mid), 3.0, 3.0);
-    painter.drawEllipse(QPointF(xMin, mid), 3.0, 3.0);
+    painter.drawLine(QLine(pixel(xMax), mid, pixel(xUpper), mid));
+    painter.drawLine(QLine(pixel(xMin), mid, pixel(xLower), mid));
+    painter.drawEllipse(QPointF(held(xMax), mid), 3.0, 3.0);
+    painter.drawEllipse(QPointF(held(xMin), mid), 3.0, 3.0);
 }
 
 void Cadenza::drawBoxPlot(QPainter &painter, std::vector<float> stats, float lo, float hi, int count, int top,

@@ -14,25 +14,35 @@
 
 namespace statschart {
 
-int axisMaximum(float largest)
+chartaxis::TimeAxis timeAxis(float largest)
 {
-    if (largest < 15.0f)
-        return int(std::ceil(largest));
-    return int(std::ceil(largest / 5.0f) * 5.0f);
+    if (!(largest > 0.0f))
+        return {};
+    chartaxis::TimeAxis axis;
+    axis.max = largest < 15.0f ? std::ceil(double(largest)) : std::ceil(double(largest) / 5.0) * 5.0;
+    if (axis.max < 8.0) {
+        axis.decimals = 1;
+        axis.divisions = 2 * int(axis.max);
+    } else if (axis.max < 20.0) {
+        axis.divisions = int(axis.max);
+    } else if (axis.max < 60.0) {
+        axis.divisions = int(axis.max) / 2;
+    } else {
+        // Held below the int range before the conversion; bounded() widens
+        // the steps of any axis that long anyway.
+        axis.divisions = int(std::min(axis.max / 5.0, 1e9));
+    }
+    return chartaxis::bounded(axis, largest, 10.0);
 }
 
-int divisions(int axisMax, int *decimals)
+QString averageText(const std::vector<float> &row)
 {
-    if (axisMax < 8) {
-        *decimals = 1;
-        return 2 * axisMax;
-    }
-    *decimals = 0;
-    if (axisMax < 20)
-        return axisMax;
-    if (axisMax < 60)
-        return int(float(axisMax) * 0.5f);
-    return axisMax / 5;
+    if (row.size() < 3)
+        return QStringLiteral("-");
+    const float average = trimmedAverage(row, false);
+    if (average == 0.0f)
+        return QStringLiteral("DNF");
+    return QStringLiteral("%1").arg(double(average), 0, 'f', 2);
 }
 
 PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint32> &penalties,
@@ -274,37 +284,38 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
 
     const PeriodLists lists = periodLists(times, penalties, dates);
     const std::vector<float> *rowLists[3] = {&lists.all, &lists.week, &lists.today};
-    float averages[3];
     std::vector<float> summaries[3];
-    for (int r = 0; r < 3; ++r) {
-        averages[r] = trimmedAverage(*rowLists[r], false);
+    for (int r = 0; r < 3; ++r)
         summaries[r] = boxStatistics(*rowLists[r], true);
-    }
 
+    // Only finite times set the axis; a time that is not (which no reader
+    // lets in) gets no dot.
     float largest = 0.0f;
     for (float t : lists.all)
-        if (t > largest)
+        if (t > largest && std::isfinite(t))
             largest = t;
-    const int axisMax = axisMaximum(largest);
-    const float a = float(axisMax);
-    int decimals = 0;
-    const int n = divisions(axisMax, &decimals);
+    const chartaxis::TimeAxis axis = timeAxis(largest);
+    const float a = float(axis.max);
     const float span = float(w - 10);
 
     // An all-DNF session has an axis of length 0: no ticks and no dots then,
     // and the rows draw nothing but their captions and averages.
-    chartaxis::drawTimeAxis(painter, a, n, decimals);
+    chartaxis::drawTimeAxis(painter, axis);
 
-    if (axisMax > 0) {
+    if (axis.max > 0.0) {
         ChartRandom random(0);
         const int top = h / 4 + 13;
         const float spread = float(h - top - 5);
         std::vector<QPointF> dots;
         dots.reserve(lists.all.size());
         for (float t : lists.all) {
+            // Every time takes its number from the generator, shown or not,
+            // so the dots keep their heights.
             const float x = t / a * span + 5.0f;
             const float y = float(random.next()) / float(ChartRandom::RandMax) * spread + float(top);
-            dots.emplace_back(x, y);
+            // A negative time lies left of the axis, off the chart.
+            if (x > -10.0f && x < float(w) + 10.0f)
+                dots.emplace_back(x, y);
         }
         const std::vector<unsigned char> drawn = dotMode == Dots::Every ? std::vector<unsigned char>(dots.size(), 1)
                                                                          : visibleDots(dots, w, h);
@@ -334,8 +345,7 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         if (r > 0)
             painter.setPen(QPen(QBrush(fills[r]), 1, Qt::SolidLine));
         painter.drawText(QPoint(5, tops[r] + fh), captions[r]);
-        const QString value = averages[r] == 0.0f ? QStringLiteral("DNF")
-                                                  : QStringLiteral("%1").arg(double(averages[r]), 0, 'f', 2);
+        const QString value = averageText(*rowLists[r]);
         // The value sits in the last 30 pixels of the row; a value wider than
         // that (an average of 10 s or more in this font) widens its box to the
         // left instead of being clipped to its last digits, which would show

@@ -1,7 +1,10 @@
 #ifndef CADENZA_STATSCHART_H
 #define CADENZA_STATSCHART_H
 
+#include "display/chartaxis.h"
+
 #include <QPointF>
+#include <QString>
 #include <QtGlobal>
 #include <vector>
 
@@ -9,13 +12,18 @@ class QPainter;
 
 namespace statschart {
 
-// Whole seconds at the right end of the axis: the ceiling of the largest
-// time below 15 s, else the next multiple of 5.
-int axisMaximum(float largest);
+// The time axis for the largest solve in seconds: it ends at the ceiling of
+// a largest time below 15 s, else at the next multiple of 5; 2 ticks a second
+// with one decimal below 8 s, 1 a second below 20 s, half as many as seconds
+// (rounded down) below 60 s, then 1 every 5 s, and wider steps past
+// chartaxis::maxDivisions ticks. A largest time of 0 or less (or not a
+// number) gives an empty axis.
+chartaxis::TimeAxis timeAxis(float largest);
 
-// Number of tick intervals for an axis ending at axisMax seconds, and how
-// many decimals its labels carry.
-int divisions(int axisMax, int *decimals);
+// The text of a row's average: "-" when the row holds fewer than three solves
+// (nothing to average yet), "DNF" when its average is a DNF, else the average
+// in seconds with two decimals.
+QString averageText(const std::vector<float> &row);
 
 // The solve times in seconds with their penalties applied (a DNF is 0), all
 // of them and those of the week and of the day of the newest solve. The day

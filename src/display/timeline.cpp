@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace timeline {
 
@@ -245,6 +246,190 @@ bool composingApplies(QPainter &painter, const Geometry &g)
            && painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0;
 }
 
+// ---- the composed strip at a fractional device pixel ratio ----------------
+//
+// On a device of d device pixels per pixel (d not 1), a line on x covers the
+// device pixels from d (x - 0.5) to d (x + 0.5) across and its square caps
+// part of a device row at each end. A device pixel may be covered by the lines
+// of two neighbouring x, and only partly by each, so more of a column's lines
+// stay visible than at d = 1: up to scaledLinesKept of them are kept. How much
+// of each device pixel a line covers is read from lines actually drawn on
+// three probe images (every third x on each, so no two lines share a pixel),
+// and the lines are composed per device pixel with the paint engine's own
+// arithmetic into an image of the device's resolution that is laid over the
+// painter once.
+
+constexpr int scaledLinesKept = 512; // (1 - 1/64)^512: under 1/2000 at the faintest corner of d = 1.75
+
+// The lines kept on one x, oldest first, as runs of one colour.
+struct Run
+{
+    unsigned char colour;
+    int count;
+};
+
+// Blends runs of lines over a pixel; src holds the source pixel of each
+// colour at this coverage. A run stops blending once a line changes nothing.
+inline uint blendRuns(uint pixel, const std::vector<Run> &runs, const uint src[2])
+{
+    for (const Run &run : runs) {
+        const uint s = src[run.colour];
+        for (int j = 0; j < run.count; ++j) {
+            const uint blended = s + byteMul(pixel, 255u - (s >> 24));
+            if (blended == pixel)
+                break;
+            pixel = blended;
+        }
+    }
+    return pixel;
+}
+
+// Which lines cover each device pixel and how much, read from lines drawn as
+// the strip draws them (rows top..bottom of a w x h viewport at ratio d) on
+// three probe images, every third x on each. Rows that every line covers
+// alike (the body of the lines) share one profile.
+struct ScaledLayout
+{
+    qreal d = 0;
+    int w = 0, h = 0, top = 0, bottom = 0;
+    int W = 0, H = 0;
+    std::vector<int> profileOf;         // per device row, -1 for a row no line touches
+    int profiles = 0;
+    std::vector<std::size_t> firstOf;   // per device column, its first entry in `x` (W + 1 values)
+    std::vector<int> x;                 // the x whose lines reach the column, in drawing order
+    std::vector<unsigned char> coverage; // per entry, its coverage in each profile
+    // The x drawn as real lines instead: those alone on a device column that
+    // they cover only faintly (the right edge). Composed over transparency, a
+    // faint line's blends stop short of its colour at a level that depends on
+    // what they start from, which is the background only the real lines see.
+    std::vector<unsigned char> asLines;
+};
+
+const ScaledLayout &scaledLayout(qreal d, int w, int h, int top, int bottom)
+{
+    static ScaledLayout cached;
+    if (cached.d == d && cached.w == w && cached.h == h && cached.top == top && cached.bottom == bottom)
+        return cached;
+    ScaledLayout L;
+    L.d = d, L.w = w, L.h = h, L.top = top, L.bottom = bottom;
+    L.W = int(std::ceil(w * d));
+    L.H = int(std::ceil(h * d));
+    QImage probe[3];
+    for (int c = 0; c < 3; ++c) {
+        probe[c] = QImage(L.W, L.H, QImage::Format_ARGB32_Premultiplied);
+        probe[c].setDevicePixelRatio(d);
+        probe[c].fill(Qt::transparent);
+        QPainter p(&probe[c]);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine));
+        for (int x = c; x < w; x += 3)
+            p.drawLine(QLine(x, top, x, bottom));
+    }
+    const auto row = [&](int c, int y) { return reinterpret_cast<const uint *>(probe[c].constScanLine(y)); };
+    L.profileOf.assign(std::size_t(L.H), -1);
+    std::vector<int> profileRows;
+    for (int y = 0; y < L.H; ++y) {
+        bool any = false, same = y > 0 && L.profileOf[std::size_t(y) - 1] >= 0;
+        for (int c = 0; c < 3; ++c) {
+            for (int X = 0; X < L.W && !any; ++X)
+                any = row(c, y)[X] != 0;
+            same = same && std::memcmp(row(c, y), row(c, y - 1), std::size_t(L.W) * 4) == 0;
+        }
+        if (!any)
+            continue;
+        if (same) {
+            L.profileOf[std::size_t(y)] = L.profileOf[std::size_t(y) - 1];
+        } else {
+            L.profileOf[std::size_t(y)] = int(profileRows.size());
+            profileRows.push_back(y);
+        }
+    }
+    L.profiles = int(profileRows.size());
+    for (int X = 0; X < L.W; ++X) {
+        L.firstOf.push_back(L.x.size());
+        const int first = std::max(0, int(std::floor((X + 0.5) / d)) - 2);
+        const int last = std::min(w - 1, int(std::ceil((X + 0.5) / d)) + 2);
+        for (int x = first; x <= last; ++x) {
+            // The line's own device columns: every third line is on the same
+            // probe, so the column range tells them apart.
+            if (X < int(std::floor(d * (x - 0.5))) || X >= int(std::ceil(d * (x + 0.5))))
+                continue;
+            std::vector<unsigned char> cov;
+            bool any = false;
+            for (int y : profileRows) {
+                cov.push_back((unsigned char)qAlpha(row(x % 3, y)[X]));
+                any = any || cov.back() != 0;
+            }
+            if (!any)
+                continue;
+            L.x.push_back(x);
+            L.coverage.insert(L.coverage.end(), cov.begin(), cov.end());
+        }
+    }
+    L.firstOf.push_back(L.x.size());
+    L.asLines.assign(std::size_t(w), 0);
+    for (int X = 0; X < L.W; ++X) {
+        const std::size_t e = L.firstOf[std::size_t(X)];
+        if (L.firstOf[std::size_t(X) + 1] != e + 1)
+            continue;
+        const auto cov = L.coverage.begin() + std::ptrdiff_t(e) * L.profiles;
+        if (*std::max_element(cov, cov + L.profiles) < 128)
+            L.asLines[std::size_t(L.x[e])] = 1;
+    }
+    cached = std::move(L);
+    return cached;
+}
+
+// Composes the lines on each x (runs[x], for x from 0 to w - 1) of rows
+// top..bottom and lays the result over the painter.
+void drawComposedScaled(QPainter &painter, const std::vector<std::vector<Run>> &runs, int w, int h, int top,
+                        int bottom, const QColor colours[2])
+{
+    const qreal d = painter.device()->devicePixelRatioF();
+    const ScaledLayout &L = scaledLayout(d, w, h, top, bottom);
+    QImage image(L.W, L.H, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(d);
+    const uint opaque[2] = {colours[0].rgba() | 0xff000000u, colours[1].rgba() | 0xff000000u};
+    std::vector<uint> composed(std::size_t(L.profiles));
+    for (int X = 0; X < L.W; ++X) {
+        for (int k = 0; k < L.profiles; ++k) {
+            uint pixel = 0;
+            for (std::size_t e = L.firstOf[std::size_t(X)]; e < L.firstOf[std::size_t(X) + 1]; ++e) {
+                const uint cov = L.coverage[e * std::size_t(L.profiles) + std::size_t(k)];
+                const std::vector<Run> &lines = runs[std::size_t(L.x[e])];
+                if (cov == 0 || lines.empty() || L.asLines[std::size_t(L.x[e])])
+                    continue;
+                const uint src[2] = {byteMul(opaque[0], cov), byteMul(opaque[1], cov)};
+                pixel = blendRuns(pixel, lines, src);
+            }
+            composed[std::size_t(k)] = pixel;
+        }
+        for (int y = 0; y < L.H; ++y)
+            if (L.profileOf[std::size_t(y)] >= 0)
+                reinterpret_cast<uint *>(image.scanLine(y))[X] = composed[std::size_t(L.profileOf[std::size_t(y)])];
+    }
+    painter.drawImage(QPointF(0, 0), image);
+    for (int x = 0; x < L.w; ++x) {
+        if (!L.asLines[std::size_t(x)])
+            continue;
+        for (const Run &run : runs[std::size_t(x)]) {
+            painter.setPen(QPen(QBrush(colours[run.colour]), 1, Qt::SolidLine));
+            for (int j = 0; j < run.count; ++j)
+                painter.drawLine(QLine(x, L.top, x, L.bottom));
+        }
+    }
+}
+
+bool scaledComposingApplies(QPainter &painter, const Geometry &g)
+{
+    const QPaintDevice *device = painter.device();
+    return g.w > 0 && device && device->devicePixelRatioF() != 1.0 && device->devicePixelRatioF() >= 1.0
+           && painter.worldTransform().type() == QTransform::TxNone
+           && painter.compositionMode() == QPainter::CompositionMode_SourceOver
+           && painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0;
+}
+
 // Index one past the last sample whose column is at most x.
 std::size_t endOfColumn(int x, std::size_t n, int w)
 {
@@ -278,8 +463,31 @@ void paintComposedStrip(QPainter &painter, const Input &input, const Geometry &g
     drawComposed(painter, onX, g.w, colours, g.top - 1, g.bottom - g.top + 2);
 }
 
-// Where the composition cannot stand in for the lines (a scaled painter or a
-// strip without height), the last line of each column is drawn instead:
+void paintComposedStripScaled(QPainter &painter, const Input &input, const Geometry &g)
+{
+    std::vector<std::vector<Run>> runs(std::size_t(g.w));
+    std::vector<unsigned char> scratch(scaledLinesKept + 2 * shortGap), flags(scaledLinesKept);
+    std::size_t begin = 0;
+    for (int x = 0; x < g.w; ++x) {
+        const std::size_t end = endOfColumn(x, g.n, g.w);
+        const std::size_t from = std::max(begin, end >= scaledLinesKept ? end - scaledLinesKept : 0);
+        if (end > from) {
+            judge(*input.levels, input.threshold, from, end, scratch.data(), flags.data());
+            std::vector<Run> &column = runs[std::size_t(x)];
+            for (std::size_t j = 0; j < end - from; ++j) {
+                if (column.empty() || column.back().colour != flags[j])
+                    column.push_back(Run{flags[j], 0});
+                ++column.back().count;
+            }
+        }
+        begin = std::max(begin, end);
+    }
+    const QColor colours[2] = {g.silence, g.sound};
+    drawComposedScaled(painter, runs, g.w, g.h, g.top, g.bottom, colours);
+}
+
+// Where the composition cannot stand in for the lines (a transformed painter
+// or a strip without height), the last line of each column is drawn instead:
 // still bounded by the width.
 void paintLastLinePerColumn(QPainter &painter, const Input &input, const Geometry &g)
 {
@@ -300,9 +508,18 @@ void paintSecondTicks(QPainter &painter, const Input &input, const Geometry &g, 
         return;
     const int ticks = int(t + 1.0f);
     if (asLines || ticks <= ticksDrawnAsLines || !composingApplies(painter, g)) {
+        // Ticks are all alike, so which of a column's ticks are drawn does
+        // not matter; past endLinesKept on one column the rest change less
+        // than a level, and a solve of days stays bounded by the width.
+        std::vector<unsigned char> onColumn(std::size_t(std::max(g.w, 0)) + 1, 0);
         const QPen pen(QBrush(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
         for (int s = 0; s < ticks; ++s) {
             const int x = int(float(s) / t * float(g.w));
+            if (!asLines && x >= 0 && x <= g.w) {
+                if (onColumn[std::size_t(x)] >= endLinesKept)
+                    continue;
+                ++onColumn[std::size_t(x)];
+            }
             painter.setPen(pen);
             painter.drawLine(QLine(x, g.h - 4, x, g.h));
         }
@@ -334,6 +551,8 @@ void paintWith(QPainter &painter, const Input &input, bool everySample)
             drawSampleLines(painter, input, g, 0, g.n);
         else if (g.bottom > g.top && composingApplies(painter, g))
             paintComposedStrip(painter, input, g);
+        else if (g.bottom > g.top && scaledComposingApplies(painter, g))
+            paintComposedStripScaled(painter, input, g);
         else
             paintLastLinePerColumn(painter, input, g);
     }

@@ -7,6 +7,7 @@
 
 #include "app/cadenza.h"
 #include "audio/audiolevelsiodevice.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QAudioInput>
@@ -36,6 +37,7 @@ static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
 
 int main(int argc, char **argv)
 {
+    requireIsolation(); // the window reads and writes the fixed session file and the settings
     QApplication app(argc, argv);
     if (argc < 3)
         return 1;

@@ -5,6 +5,7 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
 source "$here/lib/pulse.sh"
+export QT_QPA_PLATFORM=xcb
 probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" work=$(mktemp -d /tmp/micsolve.XXXXXX) VOICE=5.0
 
 noise() { sox -R -n -r 44100 -c 1 -b 16 "$work/$1.wav" synth "$2" whitenoise vol 0.1; }
