@@ -28,6 +28,12 @@ int main(int argc, char **argv)
     std::printf("scramble (%d): median %.1f ms, p99 %.1f ms, max %.1f ms wall; CPU median %.1f ms, p99 %.1f ms\n", runs,
                 bench::percentile(s.wallMs, 0.5), bench::percentile(s.wallMs, 0.99), bench::percentile(s.wallMs, 1.0),
                 bench::percentile(s.cpuMs, 0.5), bench::percentile(s.cpuMs, 0.99));
+    double wallSum = 0, cpuSum = 0;
+    for (std::size_t i = 0; i < s.wallMs.size(); ++i) {
+        wallSum += s.wallMs[i];
+        cpuSum += s.cpuMs[i];
+    }
+    std::printf("scramble mean: %.1f ms wall, %.1f ms CPU\n", wallSum / runs, cpuSum / runs);
     std::printf("lengths: mean %.2f moves, longest %d\n", double(total) / runs, longest);
     return 0;
 }

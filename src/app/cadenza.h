@@ -11,6 +11,7 @@
 #include <vector>
 
 class AudioLevelsIODevice;
+class RandomStateScrambler;
 class QAudioDeviceInfo;
 class QAudioInput;
 class QPainter;
@@ -64,6 +65,8 @@ public slots:
     void on_algStoreButton_clicked();
     void on_algRemoveButton_clicked();
     void on_actionAudio_Input_triggered();
+    void on_actionRandom_State_Scrambles_toggled(bool on);
+    void on_actionShow_Scramble_Picture_toggled(bool on);
 
 public:
     // ---- shell: scrambles and times file -------------------------------
@@ -136,6 +139,8 @@ public:
     std::vector<std::vector<float>> algSequences;
     QStringList algLabels;
     QString currentScramble;
+    // Random-state scrambles (when chosen and its tables are ready).
+    RandomStateScrambler *randomScrambler = nullptr;
 
     // The file the session is saved to after every change and loaded from at
     // start-up.

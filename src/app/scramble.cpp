@@ -1,5 +1,7 @@
 #include "app/scramble.h"
 #include "app/cadenza.h"
+#include "app/randomscrambler.h"
+#include "ui_cadenza.h"
 
 #include <QStringList>
 #include <QTime>
@@ -42,7 +44,28 @@ QString makeScramble(const std::function<int()> &draw)
 
 QString Cadenza::generateScramble()
 {
+    // Random-state scrambles once their tables are built; until then, and
+    // when not chosen, the move generator below.
+    if (ui && randomScrambler && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready())
+        return randomScrambler->take().text;
     const QTime now = QTime::currentTime();
     std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
     return makeScramble([] { return std::rand(); });
+}
+
+void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
+{
+    if (on)
+        randomScrambler->start();
+    // A fresh scramble of the chosen kind, unless a solve is under way or the
+    // tables are still being built (the next scramble is then the first).
+    if (running || (on && !randomScrambler->ready()))
+        return;
+    currentScramble = generateScramble();
+    updateHistory();
+}
+
+void Cadenza::on_actionShow_Scramble_Picture_toggled(bool)
+{
+    updateModeLayout();
 }

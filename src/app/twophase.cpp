@@ -310,11 +310,20 @@ bool solve(const Tables &tables, const Cube &c, std::vector<int> &solution, int 
 {
     if (!cube::isSolvable(c) || maxLength < 0 || maxLength > 30)
         return false;
-    Search s{tables, c, maxLength, {}, 0, {}};
+    // The cube and its inverse are searched in turns, first-phase depth by
+    // depth: a solution of the inverse, turned around, solves the cube, and a
+    // state whose search runs long rarely has an inverse whose search does too.
+    const Cube inv = cube::inverse(c);
+    Search s{tables, c, maxLength, {}, 0, {}}, si{tables, inv, maxLength, {}, 0, {}};
     const int tw = twistOf(c), fl = flipOf(c), sl = sliceOf(c);
+    const int itw = twistOf(inv), ifl = flipOf(inv), isl = sliceOf(inv);
     for (int d = 0; d <= maxLength; ++d) {
         if (s.phase1(tw, fl, sl, 0, d, -1)) {
             solution = s.solution;
+            return true;
+        }
+        if (si.phase1(itw, ifl, isl, 0, d, -1)) {
+            solution = cube::inverseMoves(si.solution);
             return true;
         }
     }
