@@ -41,7 +41,7 @@ twophase::RandomScramble RandomStateScrambler::take()
 {
     if (!tables)
         return {};
-    twophase::RandomScramble r = next.result();
+    taken = next.result();
     prepareNext();
-    return r;
+    return taken;
 }

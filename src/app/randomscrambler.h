@@ -26,6 +26,8 @@ public:
     // running), and the search for the one after it starts. Before the tables
     // are ready: an empty result.
     twophase::RandomScramble take();
+    // What the last take() returned.
+    const twophase::RandomScramble &last() const { return taken; }
 
 signals:
     void tablesReady();
@@ -36,6 +38,7 @@ private:
     std::shared_ptr<const twophase::Tables> tables;
     QFutureWatcher<std::shared_ptr<const twophase::Tables>> building;
     QFuture<twophase::RandomScramble> next;
+    twophase::RandomScramble taken;
 };
 
 #endif

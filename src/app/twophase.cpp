@@ -22,6 +22,7 @@ constexpr std::uint8_t unknown = 0xff;
 // numbers: R2 L2 U U2 U' D D2 D' F2 B2.
 constexpr int phase2Moves[10] = {1, 4, 6, 7, 8, 9, 10, 11, 13, 16};
 constexpr int phase2MoveCount = 10;
+constexpr int phase2MaxLength = 13;
 
 int binomial(int n, int k)
 {
@@ -203,13 +204,12 @@ struct Search
 
     bool phase2(int cp, int ep, int sp, int depth, int togo, int last)
     {
-        if (togo == 0) {
-            if (cp == 0 && ep == 0 && sp == 0) {
-                solution.assign(path.begin(), path.begin() + depth);
-                return true;
-            }
-            return false;
+        if (cp == 0 && ep == 0 && sp == 0) {
+            solution.assign(path.begin(), path.begin() + depth);
+            return true;
         }
+        if (togo == 0)
+            return false;
         for (int k = 0; k < phase2MoveCount; ++k) {
             const int m = phase2Moves[k];
             if (!allowedAfter(cube::moveFace(m), last))
@@ -235,10 +235,11 @@ struct Search
         const int cp = cornerPermOf(c), ep = edgePermOf(c), sp = slicePermOf(c);
         const int h = std::max(t.cornerSliceDist[std::size_t(cp) * 24 + sp], t.edgeSliceDist[std::size_t(ep) * 24 + sp]);
         const int last = depth > 0 ? cube::moveFace(path[depth - 1]) : -1;
-        for (int d = h; d <= maxLength - depth; ++d)
-            if (phase2(cp, ep, sp, depth, d, last))
-                return true;
-        return false;
+        // Any second phase that fits will do, so one bounded depth-first pass
+        // rather than deepening; past 13 moves it is cheaper to look for
+        // another first phase.
+        const int bound = std::min(maxLength - depth, phase2MaxLength);
+        return h <= bound && phase2(cp, ep, sp, depth, bound, last);
     }
 
     bool phase1(int tw, int fl, int sl, int depth, int togo, int last)
