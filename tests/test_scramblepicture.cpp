@@ -62,10 +62,14 @@ private slots:
                              qPrintable(QStringLiteral("%1, face %2").arg(QLatin1String(cases[c].scramble)).arg(k)));
             }
 
-            // Random-state scrambles: the move generator until the tables are
-            // built, then the drawn states, pictured sticker by sticker.
+            // Random-state scrambles: once the tables are built the scramble
+            // shown is replaced, then every new one is a drawn state, pictured
+            // sticker by sticker.
             w.ui->actionRandom_State_Scrambles->trigger();
+            QVERIFY(!w.randomScrambler->ready());
+            QCOMPARE(w.currentScramble, QStringLiteral("F"));
             QTRY_VERIFY_WITH_TIMEOUT(w.randomScrambler->ready(), 60000);
+            QCOMPARE(w.currentScramble, w.randomScrambler->last().text);
             for (int solve = 0; solve < 3; ++solve) {
                 w.on_startButton_clicked();
                 w.on_startButton_clicked();

@@ -53,6 +53,7 @@ Cadenza::Cadenza(QWidget *parent)
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
     randomScrambler = new RandomStateScrambler(this);
+    connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });
 
     for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->silenceSpin, ui->startButton,

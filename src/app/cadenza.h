@@ -71,6 +71,7 @@ public slots:
 public:
     // ---- shell: scrambles and times file -------------------------------
     QString generateScramble();
+    void randomStateTablesReady();
     void saveTimes(const QString &fileName);
     void loadTimes(const QString &fileName);
     // Save the session to the autosave file; called after every change of the
@@ -141,6 +142,9 @@ public:
     QString currentScramble;
     // Random-state scrambles (when chosen and its tables are ready).
     RandomStateScrambler *randomScrambler = nullptr;
+    // The scramble shown when the user chose random-state scrambles before
+    // their tables were ready: replaced once they are, if still shown.
+    QString scrambleToReplace;
 
     // The file the session is saved to after every change and loaded from at
     // start-up.

@@ -55,14 +55,28 @@ QString Cadenza::generateScramble()
 
 void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
 {
-    if (on)
+    if (on && !randomScrambler->ready()) {
+        // At start-up (no scramble yet) the first scramble stays what it is.
+        scrambleToReplace = currentScramble;
         randomScrambler->start();
-    // A fresh scramble of the chosen kind, unless a solve is under way or the
-    // tables are still being built (the next scramble is then the first).
-    if (running || (on && !randomScrambler->ready()))
+        return;
+    }
+    scrambleToReplace.clear();
+    // A fresh scramble of the chosen kind, unless a solve is under way.
+    if (running)
         return;
     currentScramble = generateScramble();
     updateHistory();
+}
+
+void Cadenza::randomStateTablesReady()
+{
+    if (!running && !scrambleToReplace.isEmpty() && currentScramble == scrambleToReplace
+        && ui->actionRandom_State_Scrambles->isChecked()) {
+        currentScramble = generateScramble();
+        updateHistory();
+    }
+    scrambleToReplace.clear();
 }
 
 void Cadenza::on_actionShow_Scramble_Picture_toggled(bool)
