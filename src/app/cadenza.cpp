@@ -1,8 +1,10 @@
 #include "app/cadenza.h"
 
+#include "app/randomscrambler.h"
 #include "app/scramble.h"
 #include "app/sessionstore.h"
 #include "audio/audiolevelsiodevice.h"
+#include "display/scramblepicture.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
@@ -51,6 +53,9 @@ Cadenza::Cadenza(QWidget *parent)
     ui = new Ui::Cadenza;
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
+    randomScrambler = new RandomStateScrambler(this);
+    connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
+    new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });
 
     for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->silenceSpin, ui->startButton,
                                                             ui->historyList, ui->removeButton, ui->timerDisplay,
@@ -66,6 +71,7 @@ Cadenza::Cadenza(QWidget *parent)
     ui->audioGraph->setAccessibleName(tr("Audio level graph"));
     ui->timerDisplay->setAccessibleName(tr("Solve timeline"));
     ui->statsDisplay->setAccessibleName(tr("Statistics chart"));
+    ui->scramblePicture->setAccessibleName(tr("Scramble picture"));
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cube.png")));
     QCoreApplication::setOrganizationName(QStringLiteral("Merlo"));
@@ -102,6 +108,10 @@ Cadenza::Cadenza(QWidget *parent)
         ui->showStatsCheck->setChecked(i != 0);
     if (readInt(settings, "disableAudioCheck", i))
         ui->disableAudioCheck->setChecked(i != 0);
+    if (readInt(settings, "actionRandom_State_Scrambles", i))
+        ui->actionRandom_State_Scrambles->setChecked(i != 0);
+    if (readInt(settings, "actionShow_Scramble_Picture", i))
+        ui->actionShow_Scramble_Picture->setChecked(i != 0);
 
     currentScramble = generateScramble();
     ui->scrambleLabel->setText(currentScramble);
@@ -136,6 +146,8 @@ Cadenza::~Cadenza()
     settings.setValue(QStringLiteral("splitsCombo"), ui->splitsCombo->currentIndex());
     settings.setValue(QStringLiteral("showStatsCheck"), ui->showStatsCheck->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("disableAudioCheck"), ui->disableAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("actionRandom_State_Scrambles"), ui->actionRandom_State_Scrambles->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("actionShow_Scramble_Picture"), ui->actionShow_Scramble_Picture->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("currentDevice"), currentDevice);
     settings.sync();
 

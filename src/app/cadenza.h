@@ -11,6 +11,7 @@
 #include <vector>
 
 class AudioLevelsIODevice;
+class RandomStateScrambler;
 class QAudioDeviceInfo;
 class QAudioInput;
 class QPainter;
@@ -65,10 +66,13 @@ public slots:
     void on_algRemoveButton_clicked();
     void on_actionAudio_Input_triggered();
     void on_actionOpen_Backups_Folder_triggered();
+    void on_actionRandom_State_Scrambles_toggled(bool on);
+    void on_actionShow_Scramble_Picture_toggled(bool on);
 
 public:
     // ---- shell: scrambles and times file -------------------------------
     QString generateScramble();
+    void randomStateTablesReady();
     void saveTimes(const QString &fileName);
     void loadTimes(const QString &fileName);
     // Save the session to the session file (backing the file up first when the
@@ -141,6 +145,11 @@ public:
     std::vector<std::vector<float>> algSequences;
     QStringList algLabels;
     QString currentScramble;
+    // Random-state scrambles (when chosen and its tables are ready).
+    RandomStateScrambler *randomScrambler = nullptr;
+    // The scramble shown when the user chose random-state scrambles before
+    // their tables were ready: replaced once they are, if still shown.
+    QString scrambleToReplace;
 
     // The file the session is saved to after every change and loaded from at
     // start-up, in the user's private data folder.

@@ -1,5 +1,7 @@
 #include "app/scramble.h"
 #include "app/cadenza.h"
+#include "app/randomscrambler.h"
+#include "ui_cadenza.h"
 
 #include <QStringList>
 #include <QTime>
@@ -42,7 +44,42 @@ QString makeScramble(const std::function<int()> &draw)
 
 QString Cadenza::generateScramble()
 {
+    // Random-state scrambles once their tables are built; until then, and
+    // when not chosen, the move generator below.
+    if (ui && randomScrambler && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready())
+        return randomScrambler->take().text;
     const QTime now = QTime::currentTime();
     std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
     return makeScramble([] { return std::rand(); });
+}
+
+void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
+{
+    if (on && !randomScrambler->ready()) {
+        // At start-up (no scramble yet) the first scramble stays what it is.
+        scrambleToReplace = currentScramble;
+        randomScrambler->start();
+        return;
+    }
+    scrambleToReplace.clear();
+    // A fresh scramble of the chosen kind, unless a solve is under way.
+    if (running)
+        return;
+    currentScramble = generateScramble();
+    updateHistory();
+}
+
+void Cadenza::randomStateTablesReady()
+{
+    if (!running && !scrambleToReplace.isEmpty() && currentScramble == scrambleToReplace
+        && ui->actionRandom_State_Scrambles->isChecked()) {
+        currentScramble = generateScramble();
+        updateHistory();
+    }
+    scrambleToReplace.clear();
+}
+
+void Cadenza::on_actionShow_Scramble_Picture_toggled(bool)
+{
+    updateModeLayout();
 }

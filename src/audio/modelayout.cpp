@@ -28,6 +28,7 @@ void Cadenza::updateModeLayout()
     ui->algsOptions->setVisible(mode == 1);
     ui->statsWidget->setVisible(solves);
     ui->scrambleLabel->setVisible(solves);
+    ui->scramblePicture->setVisible(solves && ui->actionShow_Scramble_Picture->isChecked());
     ui->splitLabel->setVisible(solves && ui->splitsCombo->currentIndex() != 0);
     ui->statsDisplay->setVisible(showStats);
     ui->statsDisplay->setMinimumHeight(showStats ? 80 : 0);
