@@ -101,6 +101,8 @@ Cadenza::Cadenza(QWidget *parent)
         ui->showStatsCheck->setChecked(i != 0);
     if (readInt(settings, "disableAudioCheck", i))
         ui->disableAudioCheck->setChecked(i != 0);
+    if (readInt(settings, "actionInspection", i))
+        ui->actionInspection->setChecked(i != 0);
 
     currentScramble = generateScramble();
     ui->scrambleLabel->setText(currentScramble);
@@ -135,6 +137,7 @@ Cadenza::~Cadenza()
     settings.setValue(QStringLiteral("splitsCombo"), ui->splitsCombo->currentIndex());
     settings.setValue(QStringLiteral("showStatsCheck"), ui->showStatsCheck->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("disableAudioCheck"), ui->disableAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("actionInspection"), ui->actionInspection->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("currentDevice"), currentDevice);
     settings.sync();
 
