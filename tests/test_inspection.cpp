@@ -59,40 +59,20 @@ private slots:
         QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).clear();
     }
 
-    void rule_data()
+    void ruleAtItsBoundaries()
     {
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("penalty");
-        QTest::addColumn<int>("phase");
-        const auto row = [](qint64 ms, const char *text, int level, int penalty, inspection::Phase phase) {
-            QTest::addRow("%lld ms", ms) << ms << QString::fromLatin1(text) << level << penalty << int(phase);
-        };
         using P = inspection::Phase;
-        row(-5, "15", 0, 0, P::Counting);
-        row(0, "15", 0, 0, P::Counting);
-        row(999, "15", 0, 0, P::Counting);
-        row(1000, "14", 0, 0, P::Counting);
-        row(7999, "8", 0, 0, P::Counting);
-        row(8000, "7", 1, 0, P::Counting);
-        row(11999, "4", 1, 0, P::Counting);
-        row(12000, "3", 2, 0, P::Counting);
-        row(14001, "1", 2, 0, P::Counting);
-        row(15000, "1", 2, 0, P::Counting);
-        row(15001, "+2", 2, 1, P::PlusTwo);
-        row(17000, "+2", 2, 1, P::PlusTwo);
-        row(17001, "DNF", 2, -1, P::Dnf);
-        row(3600000, "DNF", 2, -1, P::Dnf);
-    }
-    void rule()
-    {
-        QFETCH(qint64, elapsedMs); QFETCH(QString, text); QFETCH(int, level); QFETCH(int, penalty); QFETCH(int, phase);
-        const inspection::State s = inspection::at(elapsedMs);
-        QCOMPARE(s.clockText, text);
-        QCOMPARE(s.warningLevel, level);
-        QCOMPARE(s.penalty, penalty);
-        QCOMPARE(int(s.phase), phase);
+        const struct { qint64 ms; const char *text; int level, penalty; P phase; } rows[] = {
+            {-5, "15", 0, 0, P::Counting}, {0, "15", 0, 0, P::Counting}, {999, "15", 0, 0, P::Counting},
+            {1000, "14", 0, 0, P::Counting}, {7999, "8", 0, 0, P::Counting}, {8000, "7", 1, 0, P::Counting},
+            {11999, "4", 1, 0, P::Counting}, {12000, "3", 2, 0, P::Counting}, {14001, "1", 2, 0, P::Counting},
+            {15000, "1", 2, 0, P::Counting}, {15001, "+2", 2, 1, P::PlusTwo}, {17000, "+2", 2, 1, P::PlusTwo},
+            {17001, "DNF", 2, -1, P::Dnf}, {3600000, "DNF", 2, -1, P::Dnf}};
+        for (const auto &r : rows) {
+            const inspection::State s = inspection::at(r.ms);
+            QVERIFY2(s.clockText == r.text && s.warningLevel == r.level && s.penalty == r.penalty && s.phase == r.phase,
+                     qPrintable(QStringLiteral("%1 ms: '%2', level %3, penalty %4").arg(r.ms).arg(s.clockText).arg(s.warningLevel).arg(s.penalty)));
+        }
         QVERIFY(!inspection::warningColour(0).isValid()); // the clock's own colour
         QVERIFY(inspection::warningColour(1).isValid() && inspection::warningColour(2).isValid()
                 && inspection::warningColour(1) != inspection::warningColour(2));
