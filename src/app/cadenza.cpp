@@ -108,6 +108,8 @@ Cadenza::Cadenza(QWidget *parent)
         ui->showStatsCheck->setChecked(i != 0);
     if (readInt(settings, "disableAudioCheck", i))
         ui->disableAudioCheck->setChecked(i != 0);
+    if (readInt(settings, "actionInspection", i))
+        ui->actionInspection->setChecked(i != 0);
     if (readInt(settings, "actionRandom_State_Scrambles", i))
         ui->actionRandom_State_Scrambles->setChecked(i != 0);
     if (readInt(settings, "actionShow_Scramble_Picture", i))
@@ -146,6 +148,7 @@ Cadenza::~Cadenza()
     settings.setValue(QStringLiteral("splitsCombo"), ui->splitsCombo->currentIndex());
     settings.setValue(QStringLiteral("showStatsCheck"), ui->showStatsCheck->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("disableAudioCheck"), ui->disableAudioCheck->isChecked() ? 1 : 0);
+    settings.setValue(QStringLiteral("actionInspection"), ui->actionInspection->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("actionRandom_State_Scrambles"), ui->actionRandom_State_Scrambles->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("actionShow_Scramble_Picture"), ui->actionShow_Scramble_Picture->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("currentDevice"), currentDevice);

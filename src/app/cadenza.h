@@ -176,6 +176,10 @@ public:
         std::vector<float> levelsBefore;
         std::vector<qint32> levelTimesBefore;
         std::size_t recordSizeBefore = 0;
+        // The release began an inspection (taking it back returns to Idle), or
+        // started the solve after one (taking it back resumes the inspection).
+        bool startedInspection = false;
+        bool fromInspection = false;
     } pendingStart;
     // A stop requested by a key release while running, held back until the
     // next key event or a refresh tick at least stopHoldMs after the release.
@@ -198,6 +202,25 @@ public:
     void takeBackStart();
     void forgetPendingStart();
     void resolvePendingStop();
+    // Shows the status lines of the last run again (after a start was undone).
+    void restoreStatusLines();
+
+    // ---- inspection before a solve (Settings, "Inspection (15 s)") ----------
+    // With the action checked, a start in Solves mode begins the inspection;
+    // the next start begins the solve, which keeps the penalty its start
+    // earned. The level record is left alone until the solve starts.
+    bool inspecting = false;
+    qint64 inspectionStartMs = 0; // on the monotonic clock (monotonicMs)
+    qint32 runPenalty = PenaltyNone; // stored with the running solve
+    static qint64 monotonicMs();
+    bool inspectionWanted() const;
+    void startInspection();
+    void startInspectionFromKeyRelease(bool mayBeRepeat);
+    void startSolveAfterInspection();
+    void endInspection();
+    void cancelInspection();
+    // The countdown on the clock, with its warning colour.
+    void showInspection();
 };
 
 #endif

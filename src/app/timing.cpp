@@ -1,9 +1,12 @@
 #include "app/cadenza.h"
+#include "app/inspection.h"
 #include "audio/audiolevelsiodevice.h"
+#include "audio/statustext.h"
 #include "ui_cadenza.h"
 
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 
 // The start/stop state machine, the 10 ms refresh tick and the session edits.
@@ -13,10 +16,24 @@ namespace {
 // The space bar starts a run only this long after the last keyboard start or stop.
 constexpr qint64 keyRestMs = 700;
 
+// An invalid colour gives the label back its own.
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    if (!colour.isValid()) {
+        if (label->testAttribute(Qt::WA_SetPalette))
+            label->setPalette(QPalette());
+    } else if (!label->testAttribute(Qt::WA_SetPalette) || label->palette().color(QPalette::WindowText) != colour) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+    }
+}
+
 } // namespace
 
 void Cadenza::startRun()
 {
+    runPenalty = PenaltyNone;
     solveClock.start();
     if (ui->modeSlider->value() == 0) {
         levels.clear();
@@ -40,8 +57,9 @@ void Cadenza::stopRun(qint32 t)
         splits.push_back(ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
         scrambles.append(currentScramble);
         dates.push_back(QDateTime::currentSecsSinceEpoch());
-        penalties.push_back(PenaltyNone);
+        penalties.push_back(runPenalty);
     }
+    runPenalty = PenaltyNone;
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
     currentScramble = generateScramble();
@@ -59,6 +77,7 @@ void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
     PendingStart &before = pendingStart;
     before.keyClockBefore = keyClock;
     before.liveElapsedBefore = liveElapsedMs;
+    before.fromInspection = inspecting;
     before.recordSwapped = ui->modeSlider->value() == 0;
     if (before.recordSwapped) {
         // The start empties the record; keep the old one aside instead.
@@ -67,7 +86,10 @@ void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
     } else {
         before.recordSizeBefore = levels.size();
     }
-    startRun();
+    if (inspecting)
+        startSolveAfterInspection();
+    else
+        startRun();
     keyClock.start();
     if (mayBeRepeat)
         before.active = true;
@@ -80,6 +102,14 @@ void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
 void Cadenza::takeBackStart()
 {
     PendingStart &before = pendingStart;
+    if (before.startedInspection) {
+        endInspection();
+        keyClock = before.keyClockBefore;
+        forgetPendingStart();
+        restoreStatusLines();
+        return;
+    }
+    const bool resumeInspection = before.fromInspection;
     running = false;
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
@@ -93,16 +123,29 @@ void Cadenza::takeBackStart()
     keyClock = before.keyClockBefore;
     liveElapsedMs = before.liveElapsedBefore;
     forgetPendingStart();
+    restoreStatusLines();
+    if (resumeInspection) {
+        // The inspection's clock never stopped.
+        runPenalty = PenaltyNone;
+        inspecting = true;
+        showInspection();
+    }
+    ui->timerDisplay->update();
+}
+
+void Cadenza::restoreStatusLines()
+{
     if (ui->modeSlider->value() == 0)
         updateStatusLines(liveElapsedMs);
     else
         updateStatusLines(levelTimes.empty() ? 0 : levelTimes.back());
-    ui->timerDisplay->update();
 }
 
 void Cadenza::forgetPendingStart()
 {
     pendingStart.active = false;
+    pendingStart.startedInspection = false;
+    pendingStart.fromInspection = false;
     std::vector<float>().swap(pendingStart.levelsBefore);
     std::vector<qint32>().swap(pendingStart.levelTimesBefore);
 }
@@ -124,10 +167,77 @@ void Cadenza::on_startButton_clicked()
 {
     resolvePendingStop();
     forgetPendingStart();
-    if (!running)
-        startRun();
-    else
+    if (running)
         stopRun(qint32(solveClock.elapsed()));
+    else if (inspecting)
+        startSolveAfterInspection();
+    else if (inspectionWanted())
+        startInspection();
+    else
+        startRun();
+}
+
+qint64 Cadenza::monotonicMs()
+{
+    QElapsedTimer now;
+    now.start();
+    return now.msecsSinceReference();
+}
+
+// Inspection is for solves: in Algs mode a start begins the run at once.
+bool Cadenza::inspectionWanted() const
+{
+    return ui->actionInspection->isChecked() && ui->modeSlider->value() == 0;
+}
+
+void Cadenza::startInspection()
+{
+    inspecting = true;
+    inspectionStartMs = monotonicMs();
+    showInspection();
+}
+
+// Like a start by a key release: a repeat's paired press takes it back.
+void Cadenza::startInspectionFromKeyRelease(bool mayBeRepeat)
+{
+    forgetPendingStart();
+    pendingStart.keyClockBefore = keyClock;
+    startInspection();
+    keyClock.start();
+    pendingStart.startedInspection = true;
+    pendingStart.active = mayBeRepeat;
+    if (!mayBeRepeat)
+        forgetPendingStart();
+}
+
+// The solve starts now; how long the inspection lasted decides its penalty.
+void Cadenza::startSolveAfterInspection()
+{
+    const qint32 penalty = inspection::at(monotonicMs() - inspectionStartMs).penalty;
+    endInspection();
+    startRun();
+    runPenalty = penalty;
+    ui->timerLabel->setText(statustext::timerText(0));
+}
+
+void Cadenza::endInspection()
+{
+    inspecting = false;
+    setTextColour(ui->timerLabel, QColor());
+}
+
+// Nothing is stored and the scramble stays: the cube is still scrambled.
+void Cadenza::cancelInspection()
+{
+    endInspection();
+    restoreStatusLines();
+}
+
+void Cadenza::showInspection()
+{
+    const inspection::State state = inspection::at(monotonicMs() - inspectionStartMs);
+    ui->timerLabel->setText(state.clockText);
+    setTextColour(ui->timerLabel, inspection::warningColour(state.warningLevel));
 }
 
 bool Cadenza::eventFilter(QObject *watched, QEvent *event)
@@ -180,6 +290,8 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
                 updateStatusLines(0);
                 currentScramble = generateScramble();
                 updateHistory();
+            } else if (inspecting) {
+                cancelInspection();
             }
             return true;
         }
@@ -210,7 +322,10 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
-            startRunFromKeyRelease(key->timestamp() != 0);
+            if (!inspecting && inspectionWanted())
+                startInspectionFromKeyRelease(key->timestamp() != 0);
+            else
+                startRunFromKeyRelease(key->timestamp() != 0);
             return true;
         }
         break;
@@ -238,6 +353,8 @@ void Cadenza::timerEvent(QTimerEvent *)
         levelTimes.push_back(t);
         updateStatusLines(t);
     }
+    if (inspecting)
+        showInspection();
     ui->audioGraph->repaint();
 }
 

@@ -1,0 +1,135 @@
+#include "app/cadenza.h"
+#include "app/inspection.h"
+#include "testsupport.h"
+#include "ui_cadenza.h"
+
+#include <QSettings>
+
+// Plays tokens: +K / -K press / release key K (S space, E Escape, else the letter), @stamp; M clicks
+// Start; ~N waits N ms; >N moves the inspection's start N ms back and shows it; I / N / R expect Idle /
+// inspecting / Running; =T expects the clock text T; CL its colour at warning level L; #N expects N
+// solves; PX the newest solve's penalty X.
+static QString play(Cadenza &w, const QString &script)
+{
+    for (const QString &t : script.split(' ', Qt::SkipEmptyParts)) {
+        const QString arg = t.mid(1);
+        if (t[0] == '+' || t[0] == '-') {
+            const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1].unicode(), at = t.indexOf('@');
+            QKeyEvent e(t[0] == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier);
+            e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).toULong());
+            QApplication::sendEvent(&w, &e);
+        } else if (t[0] == 'M') {
+            QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
+        } else if (t[0] == '~') { // a wait the machine stretched far cannot judge the 700 ms rule
+            QElapsedTimer waited;
+            waited.start();
+            QTest::qWait(arg.toInt());
+            if (waited.elapsed() > arg.toInt() + 250)
+                return QStringLiteral("stalled");
+        } else if (t[0] == '>') {
+            w.inspectionStartMs -= arg.toLongLong();
+            w.showInspection();
+        } else {
+            const QPalette::ColorGroup group = QPalette::Active;
+            const QColor want = t[0] == 'C' ? inspection::warningColour(arg.toInt()) : QColor();
+            const bool ok = t[0] == '=' ? w.ui->timerLabel->text() == arg
+                          : t[0] == 'C' ? w.ui->timerLabel->palette().color(group, QPalette::WindowText)
+                                              == (want.isValid() ? want : w.palette().color(group, QPalette::WindowText))
+                          : t[0] == '#' ? int(w.times.size()) == arg.toInt()
+                          : t[0] == 'P' ? !w.penalties.empty() && w.penalties.back() == arg.toInt()
+                                        : t == (w.running ? "R" : w.inspecting ? "N" : "I");
+            if (!ok)
+                return QStringLiteral("%1 failed: %2, clock '%3', %4 solves")
+                    .arg(t, w.running ? "R" : w.inspecting ? "N" : "I", w.ui->timerLabel->text())
+                    .arg(w.times.size());
+        }
+    }
+    return QString();
+}
+#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") QSKIP("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
+
+class InspectionTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { requireIsolation(); }
+    void init() // each window starts empty, with the settings' defaults
+    {
+        QFile::remove(Cadenza::sessionFilePath());
+        QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).clear();
+    }
+
+    void ruleAtItsBoundaries()
+    {
+        using P = inspection::Phase;
+        const struct { qint64 ms; const char *text; int level, penalty; P phase; } rows[] = {
+            {-5, "15", 0, 0, P::Counting}, {0, "15", 0, 0, P::Counting}, {999, "15", 0, 0, P::Counting},
+            {1000, "14", 0, 0, P::Counting}, {7999, "8", 0, 0, P::Counting}, {8000, "7", 1, 0, P::Counting},
+            {11999, "4", 1, 0, P::Counting}, {12000, "3", 2, 0, P::Counting}, {14001, "1", 2, 0, P::Counting},
+            {15000, "1", 2, 0, P::Counting}, {15001, "+2", 2, 1, P::PlusTwo}, {17000, "+2", 2, 1, P::PlusTwo},
+            {17001, "DNF", 2, -1, P::Dnf}, {3600000, "DNF", 2, -1, P::Dnf}};
+        for (const auto &r : rows) {
+            const inspection::State s = inspection::at(r.ms);
+            QVERIFY2(s.clockText == r.text && s.warningLevel == r.level && s.penalty == r.penalty && s.phase == r.phase,
+                     qPrintable(QStringLiteral("%1 ms: '%2', level %3, penalty %4").arg(r.ms).arg(s.clockText).arg(s.warningLevel).arg(s.penalty)));
+        }
+        QVERIFY(!inspection::warningColour(0).isValid()); // the clock's own colour
+        QVERIFY(inspection::warningColour(1).isValid() && inspection::warningColour(2).isValid()
+                && inspection::warningColour(1) != inspection::warningColour(2));
+    }
+
+    void flow_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("release: inspection, next release: the solve") << "~720 -S N =15 C0 >8100 =7 C1 >4000 =3 C2 ~720 -S R C0 +A I #1 P0";
+        QTest::newRow("started past 15 s: +2") << "~720 -S N >15600 =+2 ~720 -S R +A I #1 P1";
+        QTest::newRow("started past 17 s: DNF") << "~720 -S N >17600 =DNF ~720 -S R +A I #1 P-1";
+        QTest::newRow("Escape cancels, the clock shows the last time") << "~720 -S N >16000 +E I =0.00 C0 #0 -E I ~720 -S N";
+        QTest::newRow("other keys and an early release do nothing") << "~720 -S N +A -A +S -S N ~720 +B -B N -S R";
+        QTest::newRow("repeats take back both starts; the inspection goes on")
+            << "~720 +S@1000 -S@2000 +S@2000 I -S@3000 N ~720 +S@4000 >16000 -S@5000 R +S@5000 N =+2 -S@6000 R +A@7000 I #1 P1";
+        QTest::newRow("the mouse: Start inspects, then starts") << "M N >15500 M R M I #1 P1";
+    }
+    void flow()
+    {
+        QFETCH(QString, script);
+        Cadenza w;
+        w.ui->actionInspection->setChecked(true);
+        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
+        PLAY(w, script);
+    }
+
+    void theSolveAloneIsTimedAndRecorded()
+    {
+        Cadenza w;
+        w.ui->actionInspection->setChecked(true);
+        w.levels = {1, 2, 3};
+        w.levelTimes = {10, 20, 30};
+        const QString scramble = w.currentScramble;
+        PLAY(w, "~720 -S N ~50 +E I ~720 -S N ~50");
+        QCOMPARE(w.levels, (std::vector<float>{1, 2, 3})); // untouched by inspecting and by a cancel
+        QCOMPARE(w.currentScramble, scramble); // a cancel keeps the scramble for the next try
+        PLAY(w, ">16000 ~720 -S R ~50 +A I #1 P1");
+        QVERIFY(w.times[0] < 16000 && !w.levelTimes.empty() && w.levelTimes.back() < 16000);
+        QCOMPARE(w.scrambles.value(0), scramble);
+
+        w.ui->modeSlider->setValue(1); // an Algs run starts at once
+        PLAY(w, "~720 -S R +A I #1");
+    }
+
+    void theChoiceIsStoredOffByDefault()
+    {
+        {
+            Cadenza w;
+            QVERIFY(w.ui->actionInspection->isCheckable() && !w.ui->actionInspection->isChecked());
+            PLAY(w, "M R M I"); // off: Start starts the solve
+            w.ui->actionInspection->trigger();
+        }
+        QCOMPARE(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).value("actionInspection").toInt(), 1);
+        Cadenza w;
+        QVERIFY(w.ui->actionInspection->isChecked());
+    }
+};
+
+QTEST_MAIN(InspectionTest)
+#include "test_inspection.moc"
