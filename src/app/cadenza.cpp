@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 
+#include "app/keyroute.h"
 #include "app/scramble.h"
 #include "audio/audiolevelsiodevice.h"
 #include "ui_cadenza.h"
@@ -51,10 +52,11 @@ Cadenza::Cadenza(QWidget *parent)
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
 
-    for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->silenceSpin, ui->startButton,
-                                                            ui->historyList, ui->removeButton, ui->timerDisplay,
-                                                            ui->statsDisplay, this})
+    // The window paints its display widgets; the timer's keys reach the timer
+    // whatever control has the focus.
+    for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->timerDisplay, ui->statsDisplay})
         watched->installEventFilter(this);
+    qApp->installEventFilter(new TimerKeyRouter(this));
 
     // Names a screen reader (or a test reading the window through AT-SPI)
     // can find the unlabelled controls by.

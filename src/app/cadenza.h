@@ -13,6 +13,7 @@
 class AudioLevelsIODevice;
 class QAudioDeviceInfo;
 class QAudioInput;
+class QKeyEvent;
 class QPainter;
 
 namespace Ui {
@@ -181,6 +182,12 @@ public:
     void takeBackStart();
     void forgetPendingStart();
     void resolvePendingStop();
+    // The keyboard side of the state machine; the router of keyroute.h hands
+    // it the timer's key events whatever widget has the focus.
+    void timerKeyEvent(const QKeyEvent *key);
+    // True while every key is the timer's (a solve runs, or a key-made start
+    // or stop may still be taken back).
+    bool timerTakesAllKeys() const;
 };
 
 #endif

@@ -130,32 +130,12 @@ void Cadenza::on_startButton_clicked()
         stopRun(qint32(solveClock.elapsed()));
 }
 
-bool Cadenza::eventFilter(QObject *watched, QEvent *event)
+// Every key event the router hands over (see keyroute.h): the start/stop
+// state machine of the keyboard. X shows a held key as release/press pairs
+// (see the members' comment in cadenza.h).
+void Cadenza::timerKeyEvent(const QKeyEvent *key)
 {
-    if (!ui)
-        return QMainWindow::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::Paint:
-        if (watched == ui->audioGraph) {
-            paintAudioGraph();
-            return true;
-        }
-        if (watched == ui->timerDisplay) {
-            if (ui->modeSlider->value() != 0)
-                paintAlgChart();
-            else
-                paintSolveTimeline();
-            return true;
-        }
-        if (watched == ui->statsDisplay) {
-            QPainter painter(ui->statsDisplay);
-            paintStatsChart(painter);
-            painter.end();
-        }
-        break;
-
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->type() == QEvent::KeyPress) {
         const bool pairedWithRelease = key->timestamp() != 0 && key->key() == lastReleaseKey
                                        && key->timestamp() == lastReleaseTimestamp;
         lastReleaseKey = 0;
@@ -166,12 +146,12 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
             pendingStop.active = false;
             if (pendingStart.active)
                 takeBackStart();
-            return true;
+            return;
         }
         resolvePendingStop();
         forgetPendingStart();
         if (key->isAutoRepeat())
-            return true;
+            return;
         if (key->key() == Qt::Key_Escape) {
             if (running) {
                 running = false;
@@ -181,43 +161,63 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
                 currentScramble = generateScramble();
                 updateHistory();
             }
-            return true;
+            return;
         }
         if (running) {
             on_startButton_clicked();
             keyClock.start();
         }
-        return true;
+        return;
     }
 
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->type() == QEvent::KeyRelease) {
         resolvePendingStop();
         forgetPendingStart();
         lastReleaseKey = key->key();
         lastReleaseTimestamp = key->timestamp();
         if (key->isAutoRepeat())
-            return true;
+            return;
         if (running) {
             if (key->timestamp() == 0) {
                 on_startButton_clicked();
                 keyClock.start();
-                return true;
+                return;
             }
             pendingStop.active = true;
             pendingStop.elapsedMs = qint32(solveClock.elapsed());
             pendingStop.released.start();
-            return true;
+            return;
         }
-        if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
+        if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs)
             startRunFromKeyRelease(key->timestamp() != 0);
-            return true;
-        }
-        break;
     }
+}
 
-    default:
-        break;
+bool Cadenza::timerTakesAllKeys() const
+{
+    return running || pendingStart.active || pendingStop.active;
+}
+
+// Paints the display widgets; the keys reach the timer through the router.
+bool Cadenza::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!ui || event->type() != QEvent::Paint)
+        return QMainWindow::eventFilter(watched, event);
+    if (watched == ui->audioGraph) {
+        paintAudioGraph();
+        return true;
+    }
+    if (watched == ui->timerDisplay) {
+        if (ui->modeSlider->value() != 0)
+            paintAlgChart();
+        else
+            paintSolveTimeline();
+        return true;
+    }
+    if (watched == ui->statsDisplay) {
+        QPainter painter(ui->statsDisplay);
+        paintStatsChart(painter);
+        painter.end();
     }
     return QMainWindow::eventFilter(watched, event);
 }
