@@ -11,6 +11,7 @@
 #include <vector>
 
 class AudioLevelsIODevice;
+class CaptureRestarter;
 class QAudioDeviceInfo;
 class QAudioInput;
 class QKeyEvent;
@@ -120,6 +121,8 @@ public:
     AudioLevelsIODevice *audioDevice = nullptr;
     QAudioInput *audioInput = nullptr;
     QString currentDevice;
+    // Looks for a device every 2 s while there is no capture; made on first need.
+    CaptureRestarter *captureRestarter = nullptr;
     qint32 refreshTimerId = -1;
     // Monotonic clocks: a wall-clock change during a solve must not change its time.
     QElapsedTimer solveClock;
@@ -128,6 +131,9 @@ public:
     qint32 liveElapsedMs = 0;
     std::vector<float> levels;
     std::vector<qint32> levelTimes;
+    // Some tick of the record found no capture: its silence was not heard, so
+    // a solve made of it is stored without sound figures.
+    bool recordLacksSound = false;
     std::vector<float> times;
     std::vector<qint64> dates;
     std::vector<PauseStats> pauseStats;
@@ -160,6 +166,7 @@ public:
         std::vector<float> levelsBefore;
         std::vector<qint32> levelTimesBefore;
         std::size_t recordSizeBefore = 0;
+        bool recordLackedSoundBefore = false;
     } pendingStart;
     // A stop requested by a key release while running, held back until the
     // next key event or a refresh tick at least stopHoldMs after the release.

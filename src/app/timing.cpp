@@ -21,6 +21,7 @@ void Cadenza::startRun()
     if (ui->modeSlider->value() == 0) {
         levels.clear();
         levelTimes.clear();
+        recordLacksSound = false;
     }
     running = true;
     ui->startButton->setText(tr("Stop"));
@@ -35,9 +36,12 @@ void Cadenza::stopRun(qint32 t)
     updateStatusLines(t);
     const bool storing = ui->modeSlider->value() == 0;
     if (storing) {
+        // Without capture for the whole solve it is stored as with audio
+        // disabled: no pauses, and no splits either.
+        const bool heard = !recordLacksSound;
         times.push_back(float(t));
-        pauseStats.push_back(computePauseStats());
-        splits.push_back(ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
+        pauseStats.push_back(heard ? computePauseStats() : PauseStats());
+        splits.push_back(heard && ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
         scrambles.append(currentScramble);
         dates.push_back(QDateTime::currentSecsSinceEpoch());
         penalties.push_back(PenaltyNone);
@@ -59,6 +63,7 @@ void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
     PendingStart &before = pendingStart;
     before.keyClockBefore = keyClock;
     before.liveElapsedBefore = liveElapsedMs;
+    before.recordLackedSoundBefore = recordLacksSound;
     before.recordSwapped = ui->modeSlider->value() == 0;
     if (before.recordSwapped) {
         // The start empties the record; keep the old one aside instead.
@@ -92,6 +97,7 @@ void Cadenza::takeBackStart()
     }
     keyClock = before.keyClockBefore;
     liveElapsedMs = before.liveElapsedBefore;
+    recordLacksSound = before.recordLackedSoundBefore;
     forgetPendingStart();
     if (ui->modeSlider->value() == 0)
         updateStatusLines(liveElapsedMs);
@@ -232,9 +238,10 @@ void Cadenza::timerEvent(QTimerEvent *)
     // no samples past the moment of the release.
     if (running && !pendingStop.active) {
         const qint32 t = qint32(solveClock.elapsed());
-        // Without a level sink (no usable input device) the record still
-        // grows, with silence.
+        // Without a level sink (no capture) the record still grows, with a
+        // silence that was not heard.
         levels.push_back(audioDevice ? float(audioDevice->currentLevel) : 0.0f);
+        recordLacksSound = recordLacksSound || !audioDevice;
         levelTimes.push_back(t);
         updateStatusLines(t);
     }
@@ -309,5 +316,6 @@ void Cadenza::on_clearButton_clicked()
 {
     levels.clear();
     levelTimes.clear();
+    recordLacksSound = false;
     updateHistory();
 }

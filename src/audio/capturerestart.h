@@ -1,0 +1,60 @@
+#ifndef CADENZA_CAPTURERESTART_H
+#define CADENZA_CAPTURERESTART_H
+
+#include <QAudioDeviceInfo>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <vector>
+
+class Cadenza;
+
+namespace capturechoice {
+
+// The order in which a restart of capture tries the listed input devices (as
+// indices into names): first the preferred ones, those named `stored` (the
+// user's choice; none when it is empty) then those named `defaultName` (the
+// system default), then all the others; each group in list order.
+struct Order
+{
+    std::vector<int> preferred;
+    std::vector<int> others;
+};
+Order restartOrder(const QStringList &names, const QString &stored, const QString &defaultName);
+
+} // namespace capturechoice
+
+// While the window has no capture (no device at start-up, the audio server
+// gone, the capture dropped), tries every 2 s to start one, so that capture
+// comes back by itself when the server or the device does. Every tick tries
+// the preferred devices (the stored one, then the default), which fail at
+// once while their server is away; then, within a small time budget, the next
+// few of the others (an ALSA device can reach a server that came back after
+// the Qt backend's own connection gave up). The device list is read afresh
+// when a round through the others is over. The GUI thread is never held for
+// much more than one listing or one device's opening.
+class CaptureRestarter : public QObject
+{
+public:
+    explicit CaptureRestarter(Cadenza *window);
+    // Begins retrying (nothing when it already does).
+    void begin();
+    void end();
+    bool active() const { return timer.isActive(); }
+
+    static constexpr int intervalMs = 2000;
+    // Time a tick may spend on the devices after the preferred ones.
+    static constexpr qint64 budgetMs = 30;
+
+private:
+    void retry();
+
+    Cadenza *window;
+    QTimer timer;
+    // From the last listing: the preferred devices, and the others not tried
+    // yet in this round.
+    std::vector<QAudioDeviceInfo> preferred;
+    std::vector<QAudioDeviceInfo> others;
+};
+
+#endif
