@@ -9,6 +9,7 @@
 #include <QAudioInput>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace {
 
@@ -173,13 +174,17 @@ void Cadenza::on_actionAudio_Input_triggered()
     if (index < 0)
         return;
     const QAudioDeviceInfo d = devices.at(index);
-    if (!isUsable(d))
-        return;
+    // Qt's PulseAudio input waits for ever on a source that has gone: only a
+    // device that is still listed now is started.
+    const auto listedNow = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
+    const bool stillListed = std::any_of(listedNow.begin(), listedNow.end(),
+                                         [&](const QAudioDeviceInfo &n) { return n.deviceName() == d.deviceName(); });
 
     // The working capture keeps running until the new one has started; without
     // a capture (none at start-up, or one that failed) the chosen device simply
-    // starts one.
-    if (startCapture(d)) {
+    // starts one. A device that is unusable or fails to start changes nothing,
+    // and the user is told.
+    if (stillListed && startCapture(d)) {
         currentDevice = d.deviceName();
         return;
     }

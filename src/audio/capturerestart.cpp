@@ -43,8 +43,6 @@ void CaptureRestarter::begin()
 void CaptureRestarter::end()
 {
     timer.stop();
-    preferred.clear();
-    others.clear();
 }
 
 void CaptureRestarter::retry()
@@ -53,31 +51,21 @@ void CaptureRestarter::retry()
         end();
         return;
     }
-    if (others.empty()) {
-        // A new round: the devices as they are now.
-        const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-        QStringList names;
-        for (const QAudioDeviceInfo &d : devices)
-            names << d.deviceName();
-        const QString defaultName = QAudioDeviceInfo::defaultInputDevice().deviceName();
-        const capturechoice::Order order = capturechoice::restartOrder(names, window->currentDevice, defaultName);
-        preferred.clear();
-        for (int i : order.preferred)
-            preferred.push_back(devices.at(i));
-        // Taken from the back.
-        for (auto i = order.others.rbegin(); i != order.others.rend(); ++i)
-            others.push_back(devices.at(*i));
-    }
+    // The list is read on every tick: Qt's PulseAudio input waits for ever on
+    // a source that has gone, so only devices listed just now are started.
+    const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
+    QStringList names;
+    for (const QAudioDeviceInfo &d : devices)
+        names << d.deviceName();
+    const capturechoice::Order order =
+        capturechoice::restartOrder(names, window->currentDevice, QAudioDeviceInfo::defaultInputDevice().deviceName());
     bool started = false;
-    for (std::size_t i = 0; i < preferred.size() && !started; ++i)
-        started = window->startCapture(preferred[i]);
+    for (std::size_t i = 0; i < order.preferred.size() && !started; ++i)
+        started = window->startCapture(devices.at(order.preferred[i]));
     QElapsedTimer spent;
     spent.start();
-    while (!started && !others.empty() && spent.elapsed() < budgetMs) {
-        const QAudioDeviceInfo d = others.back();
-        others.pop_back();
-        started = window->startCapture(d);
-    }
+    for (std::size_t n = 0; !started && n < order.others.size() && spent.elapsed() < budgetMs; ++n)
+        started = window->startCapture(devices.at(order.others[nextOther++ % order.others.size()]));
     if (started)
         end();
 }

@@ -1,7 +1,6 @@
 #ifndef CADENZA_CAPTURERESTART_H
 #define CADENZA_CAPTURERESTART_H
 
-#include <QAudioDeviceInfo>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -26,13 +25,13 @@ Order restartOrder(const QStringList &names, const QString &stored, const QStrin
 
 // While the window has no capture (no device at start-up, the audio server
 // gone, the capture dropped), tries every 2 s to start one, so that capture
-// comes back by itself when the server or the device does. Every tick tries
-// the preferred devices (the stored one, then the default), which fail at
-// once while their server is away; then, within a small time budget, the next
-// few of the others (an ALSA device can reach a server that came back after
-// the Qt backend's own connection gave up). The device list is read afresh
-// when a round through the others is over. The GUI thread is never held for
-// much more than one listing or one device's opening.
+// comes back by itself when the server or the device does. Every tick lists
+// the devices and tries the preferred ones (the stored one, then the default),
+// which fail at once while their server is away; then, within a small time
+// budget, the next few of the others in turn (an ALSA device can reach a
+// server that came back after the Qt backend's own connection gave up: that
+// backend tries to reconnect once, 3 s after the loss). A tick holds the GUI
+// thread for one listing and about one device's opening beyond the budget.
 class CaptureRestarter : public QObject
 {
 public:
@@ -44,17 +43,15 @@ public:
 
     static constexpr int intervalMs = 2000;
     // Time a tick may spend on the devices after the preferred ones.
-    static constexpr qint64 budgetMs = 30;
+    static constexpr qint64 budgetMs = 20;
 
 private:
     void retry();
 
     Cadenza *window;
     QTimer timer;
-    // From the last listing: the preferred devices, and the others not tried
-    // yet in this round.
-    std::vector<QAudioDeviceInfo> preferred;
-    std::vector<QAudioDeviceInfo> others;
+    // Where the next tick goes on through the others.
+    std::size_t nextOther = 0;
 };
 
 #endif
