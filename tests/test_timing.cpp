@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 #include "app/timesfile.h"
+#include "audio/audiolevelsiodevice.h"
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
@@ -109,13 +110,27 @@ private slots:
         QVERIFY(w.running && other.text() == QStringLiteral("a b"));
     }
 
-    void withoutASinkTheRecordGrowsWithSilence()
+    // Without capture the record grows with silence that was not heard: the status says so and the solve
+    // is stored without pause or split figures, whatever that silence would give.
+    void withoutCaptureNoSoundFigures()
     {
         Cadenza w;
         w.dropCapture();
-        PLAY(w, "M ~60 R");
+        w.ui->splitsCombo->setCurrentIndex(1);
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Microphone unavailable"));
+        PLAY(w, "M ~300 R");
         QVERIFY(!w.levels.empty() && w.levels.size() == w.levelTimes.size());
         QVERIFY(std::all_of(w.levels.begin(), w.levels.end(), [](float v) { return v == 0.0f; }));
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Microphone unavailable"));
+        QCOMPARE(w.ui->splitLabel->text(), QStringLiteral("Splits: "));
+        PLAY(w, "M I #1");
+        QCOMPARE(autosaved().pauseStats, std::vector<PauseStats>{PauseStats()});
+        QCOMPARE(autosaved().splits, std::vector<std::vector<qint32>>{{}});
+        w.audioDevice = new AudioLevelsIODevice(&w); // a capture back after the solve: that record was still not heard
+        w.updateStatusLines(w.liveElapsedMs);
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Microphone unavailable during this solve"));
+        PLAY(w, "M ~300 M #2"); // heard: the silence is one pause
+        QCOMPARE(w.pauseStats.back().pauseCount, 1);
     }
 
     void aHeldSpaceBarAddsNothingThenEditsAreSavedAtOnce()
