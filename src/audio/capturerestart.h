@@ -40,14 +40,14 @@ public:
     void begin();
     void end();
     bool active() const { return timer.isActive(); }
+    // One attempt, as the timer makes it every intervalMs.
+    void retry();
 
     static constexpr int intervalMs = 2000;
     // Time a tick may spend on the devices after the preferred ones.
     static constexpr qint64 budgetMs = 20;
 
 private:
-    void retry();
-
     Cadenza *window;
     QTimer timer;
     // Where the next tick goes on through the others.
