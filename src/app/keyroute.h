@@ -21,8 +21,9 @@ struct Input
     bool inMainWindow = false;
     // A menu, a combo box list or a modal dialog is up: it keeps its keys.
     bool popupOrModal = false;
-    // A solve is running, or a start or stop that the next key event may
-    // still take back is pending: every key is the timer's.
+    // A solve is running, a start or stop that the next key event may still
+    // take back is pending, or a keyboard start or stop was made less than
+    // 700 ms ago: every key is the timer's.
     bool timerBusy = false;
 };
 
