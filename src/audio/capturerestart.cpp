@@ -30,14 +30,15 @@ CaptureRestarter::CaptureRestarter(Cadenza *window)
     : QObject(window)
     , window(window)
 {
-    timer.setInterval(intervalMs);
     connect(&timer, &QTimer::timeout, this, [this] { retry(); });
 }
 
 void CaptureRestarter::begin()
 {
-    if (!timer.isActive())
-        timer.start();
+    if (timer.isActive())
+        return;
+    attempts = 0;
+    timer.start(intervalMs);
 }
 
 void CaptureRestarter::end()
@@ -51,6 +52,8 @@ void CaptureRestarter::retry()
         end();
         return;
     }
+    if (window->timerTakesAllKeys())
+        return;
     // The list is read on every tick: Qt's PulseAudio input waits for ever on
     // a source that has gone, so only devices listed just now are started.
     const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
@@ -68,4 +71,6 @@ void CaptureRestarter::retry()
         started = window->startCapture(devices.at(order.others[nextOther++ % order.others.size()]));
     if (started)
         end();
+    else if (++attempts == fastAttempts)
+        timer.setInterval(slowIntervalMs);
 }
