@@ -12,7 +12,6 @@
 #include "audio/capturerestart.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 int main(int argc, char **argv)
 {
@@ -21,10 +20,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Cadenza w;
     w.dropCapture();
-    QElapsedTimer rest; // no attempt is made within the 700 ms rest after start-up
-    rest.start();
-    while (rest.elapsed() < 800)
-        app.processEvents(QEventLoop::AllEvents, 50);
     const bench::Samples s = bench::measure(30, [&] { w.captureRestarter->retry(); });
     std::printf("restarter attempt, no capture possible (%s), 30 attempts:\n", w.audioInput ? "one started" : "none started");
     std::printf("  wall ms: median %.1f, 90%% %.1f, max %.1f\n", bench::percentile(s.wallMs, 0.5),

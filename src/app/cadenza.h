@@ -192,9 +192,8 @@ public:
     // The keyboard side of the state machine; the router of keyroute.h hands
     // it the timer's key events whatever widget has the focus.
     void timerKeyEvent(const QKeyEvent *key);
-    // True while every key is the timer's: a solve runs, a key-made start or
-    // stop may still be taken back, or the last keyboard start or stop was
-    // less than the 700 ms rest ago.
+    // True while every key is the timer's: a solve runs, or a key-made start
+    // or stop may still be taken back.
     bool timerTakesAllKeys() const;
 };
 

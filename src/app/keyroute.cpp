@@ -46,7 +46,7 @@ bool TimerKeyRouter::eventFilter(QObject *watched, QEvent *event)
     in.key = static_cast<QKeyEvent *>(event)->key();
     in.inMainWindow = static_cast<QWidget *>(watched)->window() == window;
     in.popupOrModal = QApplication::activePopupWidget() || QApplication::activeModalWidget();
-    in.timerBusy = window->timerTakesAllKeys();
+    in.timerBusy = window->timerTakesAllKeys() || (sinceKeyStop.isValid() && sinceKeyStop.elapsed() < chordRestMs);
     if (!keyroute::timerTakes(in))
         return false;
     if (type == QEvent::ShortcutOverride) {
@@ -55,6 +55,9 @@ bool TimerKeyRouter::eventFilter(QObject *watched, QEvent *event)
         event->accept();
         return true;
     }
+    const bool wasRunning = window->running;
     window->timerKeyEvent(static_cast<QKeyEvent *>(event));
+    if (wasRunning && !window->running)
+        sinceKeyStop.start();
     return true;
 }

@@ -1,6 +1,7 @@
 #ifndef CADENZA_KEYROUTE_H
 #define CADENZA_KEYROUTE_H
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 
@@ -22,8 +23,9 @@ struct Input
     // A menu, a combo box list or a modal dialog is up: it keeps its keys.
     bool popupOrModal = false;
     // A solve is running, a start or stop that the next key event may still
-    // take back is pending, or a keyboard start or stop was made less than
-    // 700 ms ago: every key is the timer's.
+    // take back is pending, or a key stopped a solve less than 700 ms ago
+    // (the rest of the chord that stopped it, the I of Ctrl+I, does nothing):
+    // every key is the timer's.
     bool timerBusy = false;
 };
 
@@ -43,8 +45,13 @@ public:
     explicit TimerKeyRouter(Cadenza *window);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+    // How long after a key stopped a solve the keys stay the timer's: the
+    // timer's own rest before the space bar may start the next one.
+    static constexpr qint64 chordRestMs = 700;
+
 private:
     Cadenza *window;
+    QElapsedTimer sinceKeyStop;
 };
 
 #endif

@@ -199,11 +199,9 @@ void Cadenza::timerKeyEvent(const QKeyEvent *key)
     }
 }
 
-// Within the rest after a keyboard start or stop the keys stay the timer's
-// too: the rest of a chord that stopped a solve (the I of Ctrl+I) does nothing.
 bool Cadenza::timerTakesAllKeys() const
 {
-    return running || pendingStart.active || pendingStop.active || keyClock.elapsed() < keyRestMs;
+    return running || pendingStart.active || pendingStop.active;
 }
 
 // Paints the display widgets; the keys reach the timer through the router.

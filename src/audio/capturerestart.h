@@ -35,8 +35,8 @@ Order restartOrder(const QStringList &names, const QString &stored, const QStrin
 // connection gave up: that backend tries to reconnect once, 3 s after the
 // loss). An attempt holds the GUI thread for one listing and about one
 // device's opening beyond the budget, some 50 ms: none is made while the
-// timer owns the keys (a solve runs, or a keyboard start or stop is less than
-// 700 ms old), since it would delay the key event that stops a solve, and
+// timer owns the keys (a solve runs, or a key-made start or stop may still be
+// taken back), since it would delay the key event that stops a solve, and
 // with it the solve's time.
 class CaptureRestarter : public QObject
 {
