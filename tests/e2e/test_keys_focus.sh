@@ -2,7 +2,8 @@
 # The timer's keys whatever control has the focus, with real keys and clicks: at
 # start-up the focus is on the mode slider and a Right arrow during a solve stops
 # and stores it without moving the slider; after a click on +2 the space bar
-# starts the next solve and the +2 stays. Usage: test_keys_focus.sh CADENZA_BINARY
+# starts the next solve and the +2 stays; Ctrl+I during a solve stops it and
+# opens no dialog. Usage: test_keys_focus.sh CADENZA_BINARY
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
@@ -39,6 +40,13 @@ about_a_second 2
 [ "$(field 1 last)" = 1 ] || fail "the space bar took the +2 back: $(head -n1 "$SESSION_FILE")"
 [ "$(field 2 last)" = 0 ] || fail "the new solve has a penalty: $(sed -n 2p "$SESSION_FILE")"
 ! grep -q '^MODE' "$out" || fail "the mode slider moved"
+
+# A shortcut during a solve stops it (its Ctrl) and opens nothing (its I).
+sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool key ctrl+i
+wait_until "[ \$(lines) -ge 3 ]" 10 || fail "Ctrl+I did not stop and store the solve"
+about_a_second 3
+sleep 0.5  # an absence: give a dialog the time to show
+! xdotool search --onlyvisible --name 'Import solve session' >/dev/null || fail "Ctrl+I during a solve opened the import dialog"
 close_window_cleanly 'Cadenza v0' || fail "wmctrl could not close the window"
 wait_for_exit $pid 20 || fail "the probe did not end after its window was closed"
 rm -rf "$work"; echo "PASS"
