@@ -15,6 +15,10 @@ private slots:
         const std::vector<float> stats{1.2f, 0.1f, 1.1f, 7.9f, 1.234f, 1.1f}; // algs mode; the count is truncated
         QCOMPARE(algTimerText(stats), QStringLiteral("1.23 (1.10)"));
         QCOMPARE(algPauseText(stats), QString::fromUtf8("7 reps (avg: 1.20 \u00b1 0.10, top25%: 1.10)"));
+        QVERIFY(microphoneText(false) == QStringLiteral("Microphone unavailable")
+                && microphoneText(true) == QStringLiteral("Microphone unavailable during this solve"));
+        QCOMPARE(switchFailedText("usb", true), QStringLiteral("The input device \"usb\" could not be started. The previous input keeps running."));
+        QCOMPARE(switchFailedText("usb", false), QStringLiteral("The input device \"usb\" could not be started."));
         QCOMPARE(algPauseText({}), QString::fromUtf8("0 reps (avg: 0.00 \u00b1 0.00, top25%: 0.00)"));
     }
 };

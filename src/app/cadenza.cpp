@@ -1,6 +1,7 @@
 #include "app/cadenza.h"
 
 #include "app/randomscrambler.h"
+#include "app/keyroute.h"
 #include "app/scramble.h"
 #include "app/sessionstore.h"
 #include "audio/audiolevelsiodevice.h"
@@ -57,10 +58,11 @@ Cadenza::Cadenza(QWidget *parent)
     connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });
 
-    for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->silenceSpin, ui->startButton,
-                                                            ui->historyList, ui->removeButton, ui->timerDisplay,
-                                                            ui->statsDisplay, this})
+    // The window paints its display widgets; the timer's keys reach the timer
+    // whatever control has the focus.
+    for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->timerDisplay, ui->statsDisplay})
         watched->installEventFilter(this);
+    qApp->installEventFilter(new TimerKeyRouter(this));
 
     // Names a screen reader (or a test reading the window through AT-SPI)
     // can find the unlabelled controls by.

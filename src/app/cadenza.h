@@ -12,8 +12,10 @@
 
 class AudioLevelsIODevice;
 class RandomStateScrambler;
+class CaptureRestarter;
 class QAudioDeviceInfo;
 class QAudioInput;
+class QKeyEvent;
 class QPainter;
 
 namespace Ui {
@@ -128,6 +130,8 @@ public:
     AudioLevelsIODevice *audioDevice = nullptr;
     QAudioInput *audioInput = nullptr;
     QString currentDevice;
+    // Looks for a device every 2 s while there is no capture; made on first need.
+    CaptureRestarter *captureRestarter = nullptr;
     qint32 refreshTimerId = -1;
     // Monotonic clocks: a wall-clock change during a solve must not change its time.
     QElapsedTimer solveClock;
@@ -136,6 +140,9 @@ public:
     qint32 liveElapsedMs = 0;
     std::vector<float> levels;
     std::vector<qint32> levelTimes;
+    // Some tick of the record found no capture: its silence was not heard, so
+    // a solve made of it is stored without sound figures.
+    bool recordLacksSound = false;
     std::vector<float> times;
     std::vector<qint64> dates;
     std::vector<PauseStats> pauseStats;
@@ -180,6 +187,7 @@ public:
         // started the solve after one (taking it back resumes the inspection).
         bool startedInspection = false;
         bool fromInspection = false;
+        bool recordLackedSoundBefore = false;
     } pendingStart;
     // A stop requested by a key release while running, held back until the
     // next key event or a refresh tick at least stopHoldMs after the release.
@@ -221,6 +229,12 @@ public:
     void cancelInspection();
     // The countdown on the clock, with its warning colour.
     void showInspection();
+    // The keyboard side of the state machine; the router of keyroute.h hands
+    // it the timer's key events whatever widget has the focus.
+    void timerKeyEvent(const QKeyEvent *key);
+    // True while every key is the timer's: a solve runs, or a key-made start
+    // or stop may still be taken back.
+    bool timerTakesAllKeys() const;
 };
 
 #endif

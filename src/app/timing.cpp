@@ -38,6 +38,7 @@ void Cadenza::startRun()
     if (ui->modeSlider->value() == 0) {
         levels.clear();
         levelTimes.clear();
+        recordLacksSound = false;
     }
     running = true;
     ui->startButton->setText(tr("Stop"));
@@ -52,9 +53,12 @@ void Cadenza::stopRun(qint32 t)
     updateStatusLines(t);
     const bool storing = ui->modeSlider->value() == 0;
     if (storing) {
+        // Without capture for the whole solve it is stored as with audio
+        // disabled: no pauses, and no splits either.
+        const bool heard = !recordLacksSound;
         times.push_back(float(t));
-        pauseStats.push_back(computePauseStats());
-        splits.push_back(ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
+        pauseStats.push_back(heard ? computePauseStats() : PauseStats());
+        splits.push_back(heard && ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
         scrambles.append(currentScramble);
         dates.push_back(QDateTime::currentSecsSinceEpoch());
         penalties.push_back(runPenalty);
@@ -78,6 +82,7 @@ void Cadenza::startRunFromKeyRelease(bool mayBeRepeat)
     before.keyClockBefore = keyClock;
     before.liveElapsedBefore = liveElapsedMs;
     before.fromInspection = inspecting;
+    before.recordLackedSoundBefore = recordLacksSound;
     before.recordSwapped = ui->modeSlider->value() == 0;
     if (before.recordSwapped) {
         // The start empties the record; keep the old one aside instead.
@@ -122,6 +127,7 @@ void Cadenza::takeBackStart()
     }
     keyClock = before.keyClockBefore;
     liveElapsedMs = before.liveElapsedBefore;
+    recordLacksSound = before.recordLackedSoundBefore;
     forgetPendingStart();
     restoreStatusLines();
     if (resumeInspection) {
@@ -240,32 +246,12 @@ void Cadenza::showInspection()
     setTextColour(ui->timerLabel, inspection::warningColour(state.warningLevel));
 }
 
-bool Cadenza::eventFilter(QObject *watched, QEvent *event)
+// Every key event the router hands over (see keyroute.h): the start/stop
+// state machine of the keyboard. X shows a held key as release/press pairs
+// (see the members' comment in cadenza.h).
+void Cadenza::timerKeyEvent(const QKeyEvent *key)
 {
-    if (!ui)
-        return QMainWindow::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::Paint:
-        if (watched == ui->audioGraph) {
-            paintAudioGraph();
-            return true;
-        }
-        if (watched == ui->timerDisplay) {
-            if (ui->modeSlider->value() != 0)
-                paintAlgChart();
-            else
-                paintSolveTimeline();
-            return true;
-        }
-        if (watched == ui->statsDisplay) {
-            QPainter painter(ui->statsDisplay);
-            paintStatsChart(painter);
-            painter.end();
-        }
-        break;
-
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->type() == QEvent::KeyPress) {
         const bool pairedWithRelease = key->timestamp() != 0 && key->key() == lastReleaseKey
                                        && key->timestamp() == lastReleaseTimestamp;
         lastReleaseKey = 0;
@@ -276,12 +262,12 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
             pendingStop.active = false;
             if (pendingStart.active)
                 takeBackStart();
-            return true;
+            return;
         }
         resolvePendingStop();
         forgetPendingStart();
         if (key->isAutoRepeat())
-            return true;
+            return;
         if (key->key() == Qt::Key_Escape) {
             if (running) {
                 running = false;
@@ -293,46 +279,69 @@ bool Cadenza::eventFilter(QObject *watched, QEvent *event)
             } else if (inspecting) {
                 cancelInspection();
             }
-            return true;
+            return;
         }
         if (running) {
             on_startButton_clicked();
             keyClock.start();
         }
-        return true;
+        return;
     }
 
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->type() == QEvent::KeyRelease) {
         resolvePendingStop();
         forgetPendingStart();
         lastReleaseKey = key->key();
         lastReleaseTimestamp = key->timestamp();
         if (key->isAutoRepeat())
-            return true;
+            return;
         if (running) {
             if (key->timestamp() == 0) {
                 on_startButton_clicked();
                 keyClock.start();
-                return true;
+                return;
             }
             pendingStop.active = true;
             pendingStop.elapsedMs = qint32(solveClock.elapsed());
             pendingStop.released.start();
-            return true;
+            return;
         }
         if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
             if (!inspecting && inspectionWanted())
                 startInspectionFromKeyRelease(key->timestamp() != 0);
             else
                 startRunFromKeyRelease(key->timestamp() != 0);
-            return true;
         }
-        break;
     }
+}
 
-    default:
-        break;
+bool Cadenza::timerTakesAllKeys() const
+{
+    // During the inspection Escape cancels and every other key is held off the
+    // controls as it is during a solve.
+    return running || inspecting || pendingStart.active || pendingStop.active;
+}
+
+// Paints the display widgets; the keys reach the timer through the router.
+bool Cadenza::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!ui || event->type() != QEvent::Paint)
+        return QMainWindow::eventFilter(watched, event);
+    if (watched == ui->audioGraph) {
+        paintAudioGraph();
+        return true;
+    }
+    if (watched == ui->timerDisplay) {
+        if (ui->modeSlider->value() != 0)
+            paintAlgChart();
+        else
+            paintSolveTimeline();
+        return true;
+    }
+    if (watched == ui->statsDisplay) {
+        QPainter painter(ui->statsDisplay);
+        paintStatsChart(painter);
+        painter.end();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -347,9 +356,10 @@ void Cadenza::timerEvent(QTimerEvent *)
     // no samples past the moment of the release.
     if (running && !pendingStop.active) {
         const qint32 t = qint32(solveClock.elapsed());
-        // Without a level sink (no usable input device) the record still
-        // grows, with silence.
+        // Without a level sink (no capture) the record still grows, with a
+        // silence that was not heard.
         levels.push_back(audioDevice ? float(audioDevice->currentLevel) : 0.0f);
+        recordLacksSound = recordLacksSound || !audioDevice;
         levelTimes.push_back(t);
         updateStatusLines(t);
     }
@@ -426,5 +436,6 @@ void Cadenza::on_clearButton_clicked()
 {
     levels.clear();
     levelTimes.clear();
+    recordLacksSound = false;
     updateHistory();
 }

@@ -1,12 +1,16 @@
 #include "app/cadenza.h"
 #include "audio/audiolevelsiodevice.h"
 #include "audio/devicechoice.h"
+#include "audio/capturerestart.h"
 #include "audio/levels.h"
+#include "audio/statustext.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioFormat>
 #include <QAudioInput>
 #include <QInputDialog>
+#include <QMessageBox>
+#include <algorithm>
 
 namespace {
 
@@ -31,46 +35,71 @@ QAudioFormat negotiatedFormat(const QAudioDeviceInfo &d)
 
 } // namespace
 
-// Starts capture from the device into a fresh level sink. Returns false (and
-// leaves no capture behind) when the device is unusable or the input fails
-// at once.
+// Starts capture from the device into a fresh level sink. The capture that
+// runs (if any) ends only once the new one has started; when the device is
+// unusable or its input fails at once, nothing changes and the answer is false.
 bool Cadenza::startCapture(const QAudioDeviceInfo &device)
 {
     if (!isUsable(device))
         return false;
     const QAudioFormat format = negotiatedFormat(device);
 
-    audioInput = new QAudioInput(device, format, this);
+    auto *input = new QAudioInput(device, format, this);
     // About 10 ms of audio per block, so the level is fresh on every tick;
     // never fewer than one sampled frame group.
     const int bytes10ms = format.bytesForDuration(10000);
     const int minimum = levels::frameStride * qMax(1, format.bytesPerFrame());
-    audioInput->setBufferSize(qMax(bytes10ms, minimum));
+    input->setBufferSize(qMax(bytes10ms, minimum));
 
-    audioDevice = new AudioLevelsIODevice(this);
-    audioDevice->format = levels::sampleFormatOf(format);
-    audioDevice->open(QIODevice::WriteOnly);
+    auto *sink = new AudioLevelsIODevice(this);
+    sink->format = levels::sampleFormatOf(format);
+    sink->open(QIODevice::WriteOnly);
+    input->start(sink);
+    if (input->state() == QAudio::StoppedState && input->error() != QAudio::NoError) {
+        delete input; // the input first: no block may reach a deleted sink
+        sink->close();
+        delete sink;
+        return false;
+    }
+
+    // The old capture ends in one go, the input first.
+    if (audioInput) {
+        audioInput->disconnect(this);
+        delete audioInput;
+    }
+    if (audioDevice) {
+        audioDevice->close();
+        delete audioDevice;
+    }
+    audioInput = input;
+    audioDevice = sink;
 
     // A capture that stops with an error (the audio server went away, the
-    // device was unplugged) is dropped: the tick then records silence, the
-    // graph shows no curve, and a later switch can start capture again.
-    QAudioInput *input = audioInput;
+    // device was unplugged) is dropped; see dropCapture.
     connect(input, &QAudioInput::stateChanged, this, [this, input](QAudio::State state) {
         if (state == QAudio::StoppedState && input->error() != QAudio::NoError && input == audioInput)
             dropCapture();
     });
-
-    audioInput->start(audioDevice);
-    if (audioInput && audioInput->state() == QAudio::StoppedState && audioInput->error() != QAudio::NoError) {
-        dropCapture();
-        return false;
-    }
-    return audioInput != nullptr;
+    updateStatusLines(liveElapsedMs);
+    return true;
 }
+
+namespace {
+
+CaptureRestarter *restarterOf(Cadenza *window)
+{
+    if (!window->captureRestarter)
+        window->captureRestarter = new CaptureRestarter(window);
+    return window->captureRestarter;
+}
+
+} // namespace
 
 // Forgets the current capture without waiting: safe inside the input's own
 // signal, since both objects are deleted later from the event loop, the input
-// first.
+// first. The tick then records silence, the solve is stored without sound
+// figures, the status line says the microphone is unavailable and the
+// restarter looks for a device every 2 s.
 void Cadenza::dropCapture()
 {
     QAudioInput *input = audioInput;
@@ -85,10 +114,15 @@ void Cadenza::dropCapture()
         sink->close();
         sink->deleteLater();
     }
+    restarterOf(this)->begin();
+    if (ui)
+        updateStatusLines(liveElapsedMs);
 }
 
 void Cadenza::stopCapture()
 {
+    if (captureRestarter)
+        captureRestarter->end();
     if (audioInput) {
         audioInput->disconnect(this);
         audioInput->stop();
@@ -113,11 +147,13 @@ void Cadenza::selectInitialInputDevice(const QString &storedDevice, bool hasStor
     }
     if (!isUsable(d)) {
         currentDevice.clear();
+        restarterOf(this)->begin();
         return;
     }
     // A device that fails to start leaves no capture; the remembered name is
-    // kept for the next start.
-    startCapture(d);
+    // kept for the restarter.
+    if (!startCapture(d))
+        restarterOf(this)->begin();
 }
 
 void Cadenza::on_actionAudio_Input_triggered()
@@ -139,22 +175,20 @@ void Cadenza::on_actionAudio_Input_triggered()
     if (index < 0)
         return;
     const QAudioDeviceInfo d = devices.at(index);
-    if (!isUsable(d))
-        return;
+    // Qt's PulseAudio input waits for ever on a source that has gone: only a
+    // device that is still listed now is started.
+    const auto listedNow = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
+    const bool stillListed = std::any_of(listedNow.begin(), listedNow.end(),
+                                         [&](const QAudioDeviceInfo &n) { return n.deviceName() == d.deviceName(); });
 
-    // The old capture ends before the new one begins, in one go: the input
-    // first, so no block can reach a deleted sink. Without a capture (none at start-up, or one
-    // that failed) the chosen device simply starts one.
-    if (audioInput) {
-        audioInput->disconnect(this);
-        delete audioInput;
-        audioInput = nullptr;
-    }
-    if (audioDevice) {
-        audioDevice->close();
-        delete audioDevice;
-        audioDevice = nullptr;
-    }
-    if (startCapture(d))
+    // The working capture keeps running until the new one has started; without
+    // a capture (none at start-up, or one that failed) the chosen device simply
+    // starts one. A device that is unusable or fails to start changes nothing,
+    // and the user is told.
+    if (stillListed && startCapture(d)) {
         currentDevice = d.deviceName();
+        return;
+    }
+    QMessageBox::warning(this, tr("Select input device"),
+                         statustext::switchFailedText(d.deviceName(), audioInput != nullptr));
 }

@@ -6,18 +6,20 @@ void Cadenza::updateStatusLines(int elapsedMs)
 {
     QString pauseLine;
     if (ui->modeSlider->value() == 0) {
-        const PauseStats pauses = computePauseStats();
         liveElapsedMs = elapsedMs;
         ui->timerLabel->setText(statustext::timerText(elapsedMs));
-        pauseLine = statustext::pauseText(pauses);
+        // A record made without capture has no sound figures: no pauses and
+        // no splits are made up from the silence it holds.
+        const bool heard = audioDevice && !recordLacksSound;
+        pauseLine = heard ? statustext::pauseText(computePauseStats()) : statustext::microphoneText(audioDevice);
         // With splits off nothing shows the split times, so the voice analysis
         // of the whole record is skipped on this tick.
         if (ui->splitsCombo->currentIndex() != 0)
-            ui->splitLabel->setText(statustext::splitsText(computeSplitTimes()));
+            ui->splitLabel->setText(statustext::splitsText(heard ? computeSplitTimes() : std::vector<qint32>()));
     } else {
         const std::vector<float> stats = computeAlgStats();
         ui->timerLabel->setText(statustext::algTimerText(stats));
-        pauseLine = statustext::algPauseText(stats);
+        pauseLine = audioDevice ? statustext::algPauseText(stats) : statustext::microphoneText(false);
     }
     ui->pauseLabel->setText(pauseLine);
     ui->timerLabel->repaint();

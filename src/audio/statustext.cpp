@@ -33,6 +33,18 @@ QString splitsText(const std::vector<qint32> &splits)
     return text;
 }
 
+QString microphoneText(bool captureNow)
+{
+    return captureNow ? QStringLiteral("Microphone unavailable during this solve")
+                      : QStringLiteral("Microphone unavailable");
+}
+
+QString switchFailedText(const QString &device, bool previousKept)
+{
+    const QString failed = QStringLiteral("The input device \"%1\" could not be started.").arg(device);
+    return previousKept ? failed + QStringLiteral(" The previous input keeps running.") : failed;
+}
+
 QString algTimerText(const std::vector<float> &stats)
 {
     return QStringLiteral("%1 (%2)").arg(double(figure(stats, 4)), 0, 'f', 2).arg(double(figure(stats, 2)), 0, 'f', 2);

@@ -14,6 +14,13 @@ QString timerText(int elapsedMs);                    // "12.34"
 QString pauseText(const PauseStats &pauses);         // "idle: 23% (4 pauses)"
 QString splitsText(const std::vector<qint32> &splits); // "Splits: 1.00 | 1.50"
 
+// The pause line without sound figures: no capture now, or a record (a solve)
+// that lacked it for some of its ticks.
+QString microphoneText(bool captureNow); // "Microphone unavailable"
+
+// The note after a switch whose new device did not start.
+QString switchFailedText(const QString &device, bool previousKept);
+
 // Algs mode, from the six alg figures [mean, deviation, median, count, last,
 // lower quartile]; a missing figure reads as 0.
 QString algTimerText(const std::vector<float> &stats);  // "1.23 (1.10)"

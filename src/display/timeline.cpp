@@ -591,7 +591,7 @@ void Cadenza::paintSolveTimeline()
     timeline::Input input;
     input.levels = &levels;
     input.threshold = float(ui->silenceSpin->value());
-    input.lightSilence = ui->disableAudioCheck->isChecked();
+    input.lightSilence = ui->disableAudioCheck->isChecked() || recordLacksSound;
     input.splitsIndex = ui->splitsCombo->currentIndex();
     if (input.splitsIndex >= 1)
         input.onsets = findVoiceOnsets();

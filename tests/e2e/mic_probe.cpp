@@ -4,6 +4,9 @@
 //                                  come from outside), reports when it ends
 //   mic_probe switch result-file   drops the running capture, then chooses the
 //                                  "vmic" device in the switch dialog
+//   mic_probe switchfail result-file  chooses a device that cannot start ("oss"
+//                                  or "jack", ALSA's outlets for absent servers)
+//                                  while capture runs, answers the note
 
 #include "app/cadenza.h"
 #include "audio/audiolevelsiodevice.h"
@@ -13,6 +16,7 @@
 #include <QAudioInput>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
@@ -69,6 +73,37 @@ int main(int argc, char **argv)
         s.flush();
         writeFile(resultFile, out);
         return rc;
+    }
+    if (mode == "switchfail") {
+        s << "capture_before=" << (waitForLevel(app, w, 15000) ? "yes" : "no") << '\n';
+        QAudioInput *const before = w.audioInput;
+        const QString deviceBefore = w.currentDevice;
+        QString chosen, told;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (auto *box = qobject_cast<QMessageBox *>(top); box && box->isVisible()) {
+                    told = box->text();
+                    box->accept();
+                } else if (auto *dialog = qobject_cast<QInputDialog *>(top); dialog && dialog->isVisible()) {
+                    const QStringList items = dialog->comboBoxItems();
+                    chosen = items.contains(QLatin1String("oss")) ? QStringLiteral("oss") : QStringLiteral("jack");
+                    dialog->setTextValue(chosen);
+                    dialog->accept();
+                }
+            }
+        });
+        poll.start(50);
+        w.on_actionAudio_Input_triggered();
+        poll.stop();
+        if (w.audioDevice)
+            w.audioDevice->currentLevel = 0.0; // fresh blocks must set it again
+        s << "chosen=" << chosen << "\ntold=" << told << "\ncapture_kept="
+          << (before && w.audioInput == before && w.currentDevice == deviceBefore ? "yes" : "no") << "\nlevel_after="
+          << (waitForLevel(app, w, 10000) ? "yes" : "no") << '\n';
+        s.flush();
+        writeFile(resultFile, out);
+        return 0;
     }
     if (mode != "switch")
         return 1;
