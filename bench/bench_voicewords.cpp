@@ -20,6 +20,7 @@
 
 #include "audio/analysis.h"
 #include "audio/levels.h"
+#include "turningnoise.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,6 +83,7 @@ struct Family
     int merge = 0; // a word starting at most this many levels after the last one ended is part of it
     int maxBridged = 1000; // at most this many quiet levels bridged in all
     int maxSoft = 1000;    // a word ends after this many levels in a row not above t
+    int coreWindow = 0;    // with > core: `core` loud levels within this many in a row make the core
 };
 
 std::vector<qint32> familyRule(const std::vector<float> &l, float t, const Family &p)
@@ -106,6 +108,12 @@ std::vector<qint32> familyRule(const std::vector<float> &l, float t, const Famil
             ++loud;
             ++voiced;
             hasCore = hasCore || ++run >= p.core;
+            if (p.coreWindow > p.core) {
+                int k = 0;
+                for (int j = std::max(start, i - p.coreWindow + 1); j <= i; ++j)
+                    k += l[std::size_t(j)] > t ? 1 : 0;
+                hasCore = hasCore || k >= p.core;
+            }
             bridged += quiet;
             quiet = 0;
         } else {
@@ -172,49 +180,6 @@ std::vector<Word> loadCorpus(const QString &dir)
     return words;
 }
 
-// Gaussian noise of standard deviation sigma reads as a block level of about
-// 0.674 * sigma * 100 (the median distance from the midpoint, in percent).
-float sigmaForLevel(float level) { return level / 67.45f; }
-
-// Fast turning: a click per turn, noise under an exponentially decaying
-// envelope lasting 5-40 ms, scaled so that the click's first 10 ms (or all of
-// it, when shorter) read as a level of 0.5 to 2.5 times the threshold, at 8-20
-// turns a second (the pace changes every second), over a hiss of level 0.3.
-std::vector<float> fastTurning(int seconds, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> u(0.0f, 1.0f);
-    std::normal_distribution<float> g(0.0f, 1.0f);
-    const int n = seconds * rate;
-    std::vector<float> x(static_cast<std::size_t>(n));
-    for (float &s : x)
-        s = sigmaForLevel(0.3f) * g(rng);
-    double at = 0.0;
-    int second = -1;
-    float pace = 12.0f;
-    std::vector<float> click, head;
-    while (at < n) {
-        if (int(at) / rate != second) {
-            second = int(at) / rate;
-            pace = 8.0f + 12.0f * u(rng);
-        }
-        const int length = int((0.005f + 0.035f * u(rng)) * rate);
-        const float tau = float(length) / 3.0f;
-        click.resize(std::size_t(length));
-        for (int k = 0; k < length; ++k)
-            click[std::size_t(k)] = std::exp(-float(k) / tau) * g(rng);
-        head.clear();
-        for (int k = 0; k < std::min(length, rate / 100); ++k)
-            head.push_back(std::fabs(click[std::size_t(k)]));
-        std::nth_element(head.begin(), head.begin() + std::ptrdiff_t(head.size() / 2), head.end());
-        const float scale = voice * (0.5f + 2.0f * u(rng)) / 100.0f / head[head.size() / 2];
-        for (int k = 0; k < length && int(at) + k < n; ++k)
-            x[std::size_t(int(at) + k)] += scale * click[std::size_t(k)];
-        at += double(rate) / double(pace) * (0.7 + 0.6 * double(u(rng)));
-    }
-    return x;
-}
-
 // As the capture delivers it: unsigned 8-bit, clipped.
 std::vector<quint8> toU8(const std::vector<float> &x)
 {
@@ -271,7 +236,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::vector<Word> words = loadCorpus(dir);
-    const std::vector<float> turning = fastTurning(300, 20261206);
+    const std::vector<float> turning = turningnoise::fastTurning(300, 20261206, voice);
 
     std::vector<Clip> clips;
     std::mt19937 rng(11);
@@ -342,20 +307,21 @@ int main(int argc, char **argv)
     std::vector<std::string> gridNames;
     if (argc > 1 && std::strcmp(argv[1], "-grid") == 0) {
         candidates.resize(1);
-        struct G { float low; int gap, mv, core, merge, soft; };
+        struct G { float low; int gap, mv, core, window; };
         std::vector<G> grid;
         for (float low : {0.4f, 0.5f})
-            for (int mv : {8, 9})
-                for (int soft : {6, 8, 10, 15, 1000})
-                    grid.push_back({low, 1, mv, 3, 20, soft});
+            for (int mv : {9})
+                for (int cw : {3, 4, 5})
+                    for (int cw2 : {0, 1, 2})
+                        grid.push_back({low, 1, mv, cw, cw + cw2});
         for (const G &g : grid) {
             char b[80];
-            std::snprintf(b, sizeof b, "low %.2f gap %d voice %d core %d m %d soft %d", double(g.low), g.gap, g.mv, g.core, g.merge, g.soft);
+            std::snprintf(b, sizeof b, "low %.2f gap %d voice %d core %d in %d", double(g.low), g.gap, g.mv, g.core, g.window);
             gridNames.emplace_back(b);
         }
         for (std::size_t k = 0; k < grid.size(); ++k) {
             const G g = grid[k];
-            candidates.push_back({gridNames[k].c_str(), family(Family{g.low, g.gap, g.mv, true, 1, g.core, g.merge, 1000, g.soft})});
+            candidates.push_back({gridNames[k].c_str(), family(Family{g.low, g.gap, g.mv, true, 1, g.core, 20, 1000, 10, g.window})});
         }
     }
     // The levels of every clip at every phase, both ways of reducing a block.

@@ -24,8 +24,9 @@ private slots:
         QCOMPARE(analysis::voiceOnsets(runs("1:0 9:8 21:0 9:8 21:0 9:8 21:0 9:8 2:0"), 5, analysis::cfopMaxOnsets), std::vector<qint32>({1, 31, 61}));
         const struct { const char *record; std::vector<qint32> onsets; } words[] = { // threshold 5: loud above 5, voice above 2.5
             {"5:0 5:8 1:0 5:8 5:0", {5}}, {"5:0 5:8 1:nan 5:8 5:0", {5}}, {"5:0 5:8 2:0 5:8 5:0", {}}, // one quiet level inside a word
-            {"5:0 4:8 6:3 5:0", {5}}, {"5:0 2:8 7:3 5:0", {}}, {"5:0 8:3 3:8 6:3 2:0", {13}}, {"5:0 8:3 3:8 1:3 2:0", {}}, // still speaking; a core of 3 loud; onset at the first loud
-            {"5:0 2:8 1:0 2:8 1:0 2:8 1:0 2:8 1:2.5 2:8 9:0", {}}, {"5:0 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 9:0", {}}, // click trains
+            {"5:0 4:8 6:3 5:0", {5}}, {"5:0 2:8 7:3 5:0", {}}, {"5:0 8:3 3:8 6:3 2:0", {13}}, {"5:0 8:3 3:8 1:3 2:0", {}}, // still speaking; onset at the first loud
+            {"5:0 2:8 1:3 1:8 6:3 5:0", {5}}, {"5:0 2:8 2:3 1:8 6:3 5:0", {}}, // a core: 3 loud in 4 levels
+            {"5:0 2:8 1:0 2:8 1:0 2:8 1:0 2:8 1:2.5 2:8 9:0", {5}}, {"5:0 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 9:0", {}}, // dips; a click train
             {"5:0 9:8 19:0 9:8 5:0", {5}}, {"5:0 9:8 20:0 9:8 5:0", {5, 34}}, {"5:0 9:8 40:4 9:8 5:0", {5, 54}}, // the rest of a word; steady noise
             {"5:0 3:8 10:4 3:8 5:0", {5}}, {"5:0 2:8 10:4 9:8 5:0", {17}}, {"9:8 2:0 9:8 1:0", {0}}, {"9:8 1:0 3:8", {}}};
         for (const auto &w : words)
@@ -45,13 +46,15 @@ private slots:
                 if (0.4f > x) ++run; else { pauses += run >= 11; idle += run >= 11 ? run : 0; run = 0; }
             }
             std::vector<qint32> onsets; // words: per level, loud / voice / quiet; lastVoice of the last counted word
-            int start = -1, voice = 0, loudRun = 0, core = 0, quiet = 0, notLoud = 0, last = 0, lastVoice = -1000;
+            int start = -1, voice = 0, core = 0, quiet = 0, notLoud = 0, last = 0, lastVoice = -1000;
             for (int i = 0; i < n; ++i) {
                 const float x = r[std::size_t(i)];
                 const bool loud = x > 5.0f, voiced = x > 2.5f;
                 if (start < 0 && !loud) continue;
-                if (start < 0) { start = i; voice = loudRun = core = quiet = notLoud = 0; }
-                loudRun = loud ? loudRun + 1 : 0; core = std::max(core, loudRun);
+                if (start < 0) { start = i; voice = core = quiet = notLoud = 0; }
+                int loudInFour = 0;
+                for (int j = std::max(start, i - 3); j <= i; ++j) loudInFour += r[std::size_t(j)] > 5.0f;
+                core = std::max(core, loudInFour);
                 notLoud = loud ? 0 : notLoud + 1; quiet = voiced ? 0 : quiet + 1;
                 if (voiced) { ++voice; last = i; }
                 if (quiet < 2 && notLoud < 10) continue;

@@ -130,18 +130,20 @@ std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshol
             continue;
         }
         const qint32 start = i;
-        qint32 voice = 0, loudRun = 0, quiet = 0, notLoud = 0, last = i;
+        qint32 voice = 0, quiet = 0, notLoud = 0, last = i;
+        unsigned recent = 0; // bit k: the level k before this one was loud
         bool core = false, ended = false;
         for (; i < n && !ended; ++i) {
             const float x = l[i];
-            if (x > threshold) {
+            const bool loud = x > threshold;
+            recent = ((recent << 1) | unsigned(loud)) & ((1u << coreSpanSamples) - 1);
+            if (loud) {
                 ++voice;
-                core = core || ++loudRun >= minCoreSamples;
+                core = core || qPopulationCount(recent) >= uint(coreLoudSamples);
                 quiet = notLoud = 0;
                 last = i;
                 continue;
             }
-            loudRun = 0;
             ++notLoud;
             if (x > low) {
                 ++voice;

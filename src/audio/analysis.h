@@ -22,10 +22,12 @@ constexpr int minPauseSamples = 11;
 // a single level at or below it between two that are above. It ends at the
 // second such level in a row, or at the tenth level in a row that is not loud.
 // It counts when at least minVoiceSamples of its levels are above half the
-// threshold (about 90 ms of voice) and minCoreSamples of them in a row are
-// loud: the clicks of turning are shorter than that, however many there are.
+// threshold (about 90 ms of voice) and coreLoudSamples of some coreSpanSamples
+// levels in a row are loud: the clicks of turning are shorter than that,
+// however many there are.
 constexpr int minVoiceSamples = 9;
-constexpr int minCoreSamples = 3;
+constexpr int coreLoudSamples = 3;
+constexpr int coreSpanSamples = 4;
 constexpr float stillSpeakingShare = 0.5f;
 constexpr int bridgedQuietSamples = 1;
 constexpr int maxNotLoudSamples = 10;
