@@ -9,11 +9,12 @@
 // alone and with turning noise under it, 300 ms before and 500 ms after it. Every
 // clip is turned into levels as the capture does it (8000 Hz unsigned 8-bit
 // mono, 80-byte blocks, the level code of the sink) at every one of the 80
-// byte phases at which a capture block can start.
+// byte phases at which a capture block can start. The onset columns: where a
+// single onset lies after the start of the word's audio, at 0 dB.
 //
 // Fast turning: decaying noise clicks of 5-40 ms at 8-20 turns a second, peak
 // block levels up to 2.5 times the voice threshold, over a low hiss, 5 minutes,
-// also at all 80 phases.
+// also at all 80 phases (400 minutes of levels; the count is in brackets).
 //
 //   bench_voicewords [-v RULE]     -v lists the words that RULE (a name from
 //                                  the table) misses at 0 dB
@@ -259,71 +260,60 @@ int main(int argc, char **argv)
     }
     const std::vector<quint8> turningU8 = toU8(turning);
 
-    auto F = [](float low, int gap, int minVoice, bool countLow, int minLoud, int core, int merge = 0, int maxBridged = 1000) {
-        return family(Family{low, gap, minVoice, countLow, minLoud, core, merge, maxBridged});
+    // Family members by their settings: still-speaking share (1: none), quiet
+    // levels bridged, levels of voice needed (countLow: above the still-speaking
+    // level, else loud), loud levels needed, core (loud levels in a window),
+    // same-word distance, bridged quiet in all, end after levels not loud.
+    std::vector<std::string> names;
+    std::vector<Family> members;
+    auto add = [&](float low, int gap, int minVoice, bool countLow, int minLoud, int core, int window = 0, int merge = 0,
+                   int maxBridged = 1000, int maxSoft = 1000) {
+        Family f{low, gap, minVoice, countLow, minLoud, core, merge, maxBridged, maxSoft, window};
+        std::string n = low < 1.0f ? "still " + std::to_string(int(low * 10 + 0.5f)) + "/10 t" : std::string("no still");
+        n += ", bridge " + std::to_string(gap) + ", " + std::to_string(minVoice) + (countLow ? " voice" : " loud");
+        if (minLoud > 1)
+            n += ", " + std::to_string(minLoud) + " loud";
+        if (core > 1)
+            n += ", core " + std::to_string(core) + (window > core ? " in " + std::to_string(window) : std::string());
+        if (merge)
+            n += ", same " + std::to_string(merge);
+        if (maxBridged < 1000)
+            n += ", <=" + std::to_string(maxBridged) + " bridged";
+        if (maxSoft < 1000)
+            n += ", end " + std::to_string(maxSoft);
+        names.push_back(n);
+        members.push_back(f);
     };
+    // Bridging alone, hysteresis alone, both; counting voice above the still-speaking level.
+    add(1.0f, 1, 9, false, 1, 0); add(1.0f, 2, 9, false, 1, 0); add(1.0f, 3, 9, false, 1, 0); add(1.0f, 3, 9, false, 1, 4);
+    add(0.5f, 0, 9, false, 1, 0); add(0.5f, 2, 9, false, 1, 0); add(0.5f, 0, 9, true, 1, 0); add(0.5f, 0, 9, true, 3, 0);
+    add(0.5f, 1, 9, true, 1, 0); add(0.5f, 2, 9, true, 1, 0); add(0.5f, 2, 9, true, 1, 3); add(0.4f, 2, 9, true, 1, 0);
+    add(0.4f, 2, 9, true, 1, 3); add(0.6f, 2, 9, true, 1, 0);
+    // The rest of a word within 150-250 ms is the same word ("okay").
+    add(0.4f, 2, 9, true, 1, 3, 0, 15); add(0.4f, 2, 9, true, 1, 3, 0, 25); add(0.3f, 2, 9, true, 1, 3, 0, 25);
+    add(0.4f, 3, 9, true, 1, 3, 0, 25); add(0.4f, 2, 8, true, 1, 3, 0, 25); add(0.4f, 2, 9, true, 1, 2, 0, 25);
+    // Against click trains: more loud levels, a longer core, less bridging in all.
+    add(0.4f, 2, 9, true, 4, 3, 0, 20); add(0.4f, 2, 9, true, 1, 4, 0, 20); add(0.4f, 1, 9, true, 1, 3, 0, 20);
+    add(0.5f, 2, 9, true, 4, 3, 0, 20); add(0.4f, 2, 9, true, 1, 3, 0, 20, 3); add(0.4f, 2, 9, true, 1, 3, 0, 20, 4);
+    add(0.5f, 1, 8, true, 1, 3, 0, 20); add(0.5f, 1, 9, true, 1, 3, 0, 20); add(0.5f, 1, 9, true, 1, 2, 0, 20);
+    add(0.4f, 1, 8, true, 1, 2, 0, 20); add(0.3f, 1, 8, true, 1, 2, 0, 20);
+    // An end after 10 levels that are not loud (steady noise between t/2 and t); a core within a window.
+    add(0.5f, 1, 9, true, 1, 3, 0, 20, 1000, 10); add(0.4f, 1, 9, true, 1, 3, 4, 20, 1000, 10);
+    add(0.4f, 1, 9, true, 1, 3, 5, 20, 1000, 10); add(0.5f, 1, 9, true, 1, 3, 5, 20, 1000, 10);
+    add(0.5f, 1, 9, true, 1, 4, 5, 20, 1000, 10); add(0.5f, 1, 9, true, 1, 4, 6, 20, 1000, 10);
+    add(0.5f, 1, 8, true, 1, 3, 4, 20, 1000, 10); add(0.5f, 1, 9, true, 1, 3, 4, 20, 1000, 10); // the last: as chosen
+
     std::vector<Candidate> candidates = {
         {"previous: run of 9 loud", previousRule},
         {"chosen (analysis::voiceOnsets)", [](const std::vector<float> &l, float t) { return analysis::voiceOnsets(l, t, 0); }},
-        {"bridge 1, 9 loud", F(1.0f, 1, 9, false, 1, 0)},
-        {"bridge 2, 9 loud", F(1.0f, 2, 9, false, 1, 0)},
-        {"bridge 3, 9 loud", F(1.0f, 3, 9, false, 1, 0)},
-        {"bridge 3, 9 loud, core 4", F(1.0f, 3, 9, false, 1, 4)},
-        {"hyst t/2, 9 loud", F(0.5f, 0, 9, false, 1, 0)},
-        {"hyst t/2 + bridge 2, 9 loud", F(0.5f, 2, 9, false, 1, 0)},
-        {"hyst t/2, 9 voice", F(0.5f, 0, 9, true, 1, 0)},
-        {"hyst t/2, 9 voice, 3 loud", F(0.5f, 0, 9, true, 3, 0)},
-        {"hyst t/2 + bridge 1, 9 voice", F(0.5f, 1, 9, true, 1, 0)},
-        {"hyst t/2 + bridge 2, 9 voice", F(0.5f, 2, 9, true, 1, 0)},
-        {"hyst t/2 + bridge 2, 9 v, 3 loud", F(0.5f, 2, 9, true, 3, 0)},
-        {"hyst t/2 + bridge 2, 9 v, core 3", F(0.5f, 2, 9, true, 1, 3)},
-        {"hyst 0.4t + bridge 2, 9 voice", F(0.4f, 2, 9, true, 1, 0)},
-        {"hyst 0.4t + bridge 2, 9 v, core 3", F(0.4f, 2, 9, true, 1, 3)},
-        {"hyst 0.6t + bridge 2, 9 voice", F(0.6f, 2, 9, true, 1, 0)},
-        {"hyst 0.4t + br 2, 9v, core 3, merge 15", F(0.4f, 2, 9, true, 1, 3, 15)},
-        {"hyst 0.4t + br 2, 9v, core 3, merge 25", F(0.4f, 2, 9, true, 1, 3, 25)},
-        {"hyst 0.3t + br 2, 9v, core 3", F(0.3f, 2, 9, true, 1, 3)},
-        {"hyst 0.3t + br 2, 9v, core 3, merge 25", F(0.3f, 2, 9, true, 1, 3, 25)},
-        {"hyst 0.4t + br 3, 9v, core 3, merge 25", F(0.4f, 3, 9, true, 1, 3, 25)},
-        {"hyst 0.4t + br 2, 8v, core 3, merge 25", F(0.4f, 2, 8, true, 1, 3, 25)},
-        {"hyst 0.4t + br 2, 9v, core 2, merge 25", F(0.4f, 2, 9, true, 1, 2, 25)},
-        {"hyst 0.4t + br 2, 9v, 4 loud, core 3, m 20", F(0.4f, 2, 9, true, 4, 3, 20)},
-        {"hyst 0.4t + br 2, 9v, 5 loud, core 3, m 20", F(0.4f, 2, 9, true, 5, 3, 20)},
-        {"hyst 0.4t + br 2, 9v, core 4, m 20", F(0.4f, 2, 9, true, 1, 4, 20)},
-        {"hyst 0.4t + br 2, 8v, 4 loud, core 3, m 20", F(0.4f, 2, 8, true, 4, 3, 20)},
-        {"hyst 0.4t + br 1, 9v, core 3, m 20", F(0.4f, 1, 9, true, 1, 3, 20)},
-        {"hyst 0.5t + br 2, 9v, 4 loud, core 3, m 20", F(0.5f, 2, 9, true, 4, 3, 20)},
-        {"hyst 0.3t + br 2, 9v, 5 loud, core 3, m 20", F(0.3f, 2, 9, true, 5, 3, 20)},
-        {"hyst 0.4t + br 2 (<=2), 9v, core 3, m 20", F(0.4f, 2, 9, true, 1, 3, 20, 2)},
-        {"hyst 0.4t + br 2 (<=3), 9v, core 3, m 20", F(0.4f, 2, 9, true, 1, 3, 20, 3)},
-        {"hyst 0.4t + br 2 (<=4), 9v, core 3, m 20", F(0.4f, 2, 9, true, 1, 3, 20, 4)},
-        {"hyst 0.4t + br 2 (<=2), 9v, core 2, m 20", F(0.4f, 2, 9, true, 1, 2, 20, 2)},
-        {"hyst 0.3t + br 2 (<=3), 9v, core 3, m 20", F(0.3f, 2, 9, true, 1, 3, 20, 3)},
-        {"whole-block level, run of 9", previousRule, true},
-        {"whole-block level, bridge 2", F(1.0f, 2, 9, false, 1, 0), true},
-        {"whole-block, hyst t/2+bridge 2, 9v", F(0.5f, 2, 9, true, 1, 0), true},
     };
+    for (std::size_t k = 0; k < members.size(); ++k)
+        candidates.push_back({names[k].c_str(), family(members[k])});
+    // A level from every byte of the block instead of every 8th.
+    candidates.push_back({"whole-block level: run of 9 loud", previousRule, true});
+    candidates.push_back({"whole-block level: bridge 2, 9 loud", family(Family{1.0f, 2, 9, false, 1, 0}), true});
+    candidates.push_back({"whole-block level: chosen", [](const std::vector<float> &l, float t) { return analysis::voiceOnsets(l, t, 0); }, true});
 
-    std::vector<std::string> gridNames;
-    if (argc > 1 && std::strcmp(argv[1], "-grid") == 0) {
-        candidates.resize(1);
-        struct G { float low; int gap, mv, core, window; };
-        std::vector<G> grid;
-        for (float low : {0.4f, 0.5f})
-            for (int mv : {9})
-                for (int cw : {3, 4, 5})
-                    for (int cw2 : {0, 1, 2})
-                        grid.push_back({low, 1, mv, cw, cw + cw2});
-        for (const G &g : grid) {
-            char b[80];
-            std::snprintf(b, sizeof b, "low %.2f gap %d voice %d core %d in %d", double(g.low), g.gap, g.mv, g.core, g.window);
-            gridNames.emplace_back(b);
-        }
-        for (std::size_t k = 0; k < grid.size(); ++k) {
-            const G g = grid[k];
-            candidates.push_back({gridNames[k].c_str(), family(Family{g.low, g.gap, g.mv, true, 1, g.core, 20, 1000, 10, g.window})});
-        }
-    }
     // The levels of every clip at every phase, both ways of reducing a block.
     std::vector<std::vector<float>> clipLevels[2][2]; // [whole][loudness], clip * 80 + phase
     std::vector<std::vector<float>> turningLevels[2];
@@ -338,8 +328,8 @@ int main(int argc, char **argv)
 
     std::printf("%zu words (%zu clips with and without turning noise) x 80 byte phases; fast turning 5 min x 80 phases\n",
                 words.size(), clips.size());
-    std::printf("%-36s | %6s %6s %6s | %6s %6s %6s | %8s %8s | %8s\n", "rule", "0dB 1", "none", "2+", "-6dB 1",
-                "none", "2+", "on p50ms", "on p95ms", "false/min");
+    std::printf("%-52s | %6s %6s %6s | %6s %6s %6s | %8s %8s | %8s\n", "rule", "0dB 1", "none", "2+", "-6dB 1",
+                "none", "2+", "on p50ms", "on p95ms", "false/min (of 400)");
     for (const Candidate &c : candidates) {
         const int whole = c.wholeBlockLevel ? 1 : 0;
         Tally tally[2];
@@ -368,7 +358,7 @@ int main(int argc, char **argv)
         std::vector<double> &off = tally[0].offsetMs;
         std::sort(off.begin(), off.end());
         const double p50 = off.empty() ? 0 : off[off.size() / 2], p95 = off.empty() ? 0 : off[off.size() * 95 / 100];
-        std::printf("%-36s | %6.1f %6.1f %6.1f | %6.1f %6.1f %6.1f | %8.0f %8.0f | %8.2f (%ld)\n", c.name, tally[0].pct(tally[0].one),
+        std::printf("%-52s | %6.1f %6.1f %6.1f | %6.1f %6.1f %6.1f | %8.0f %8.0f | %8.2f (%ld)\n", c.name, tally[0].pct(tally[0].one),
                     tally[0].pct(tally[0].none), tally[0].pct(tally[0].more), tally[1].pct(tally[1].one),
                     tally[1].pct(tally[1].none), tally[1].pct(tally[1].more), p50, p95, double(falseWords) / (5.0 * 80), falseWords);
         if (listed && std::strcmp(c.name, listed) == 0) {

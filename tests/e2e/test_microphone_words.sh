@@ -1,20 +1,20 @@
 #!/bin/bash
 # A free-splits solve through a virtual microphone: eight natural words in two
-# voices, as espeak-ng says them (peak -1 dBFS, not clipped, not shaped), 1.3 s
-# apart under fast turning. Every word gives exactly one split.
+# voices at a calm pace, as espeak-ng says them (peak -1 dBFS, not clipped, not
+# shaped), 1.3 s apart under fast turning. Every word gives exactly one split.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
 source "$here/lib/pulse.sh"
 source "$here/lib/micsolve.sh"
 probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" work=$(mktemp -d /tmp/micwords.XXXXXX) VOICE=5.0
-WORDS="cross okay yes stop four fine now done" VOICES=(en-us en+f3)
+WORDS="cross okay yes stop four fine now done" VOICES=(en-gb en-us+f3)
 
 # The words, each in its 1.3 s slot after 2 s of turning alone, and 1 s at the end.
 sox -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 2.0 || fail "sox failed"
 slots="" i=0
 for w in $WORDS; do
-    espeak-ng -v "${VOICES[$((i % 2))]}" -w "$work/raw.wav" "$w" || fail "espeak-ng failed"
+    espeak-ng -v "${VOICES[$((i % 2))]}" -s 150 -w "$work/raw.wav" "$w" || fail "espeak-ng failed"
     sox -D "$work/raw.wav" -r 8000 -c 1 -b 16 "$work/w$i.wav" \
         silence 1 0.005 1% reverse silence 1 0.005 1% reverse norm -1 || fail "sox failed"
     pad=$(soxi -D "$work/w$i.wav" | awk '{ printf "%.4f", 1.3 - $1 }')

@@ -1,9 +1,12 @@
 # A scripted solve through the virtual microphone, and the word onsets of the
 # audio it plays as the capture would see them. Source after x11.sh and
 # pulse.sh, with $probe (mic_probe), $work and $VOICE set.
-#   check_onsets WAV COUNT     every byte phase of the capture block, and the
-#                              threshold 5 % either side, gives COUNT onsets;
-#                              leaves "phase: ms ms ..." lines in $work/onsets.txt
+#   check_onsets WAV COUNT     every byte phase of the capture block, with and
+#                              without a half-sample shift, gives COUNT onsets, at
+#                              the threshold and one step of the level scale (a
+#                              sample off by one) either side; leaves the
+#                              "phase: ms ms ..." lines at the threshold in
+#                              $work/onsets.txt
 #   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
 #                              STOP_MS of WAV time; repeats a stalled run; leaves
 #                              the stored line in $line, times in t0, t_start, t_stop
@@ -13,14 +16,18 @@
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 check_onsets() {
-    sox -V1 -D "$1" -t raw -r 8000 -e unsigned -b 8 -c 1 "$work/capture.u8" || fail "sox failed"
-    local t
-    for t in $(awk -v v="$VOICE" 'BEGIN { print v * 0.95, v, v * 1.05 }'); do
-        "$probe" onsets "$work/capture.u8" "$t" >"$work/onsets_$t.txt" || fail "mic_probe onsets failed"
-        awk -v n="$2" -v t="$t" 'NF - 1 != n { print "phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
-            END { exit bad }' "$work/onsets_$t.txt" >&2 || return 1
+    local shift t
+    rm -f "$work"/onsets*.txt
+    for shift in 0 2; do  # in quarter samples: the capture's samples need not fall on the file's
+        sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 \
+            "$work/capture.u8" || fail "sox failed"
+        for t in $(awk -v v="$VOICE" 'BEGIN { print v - 0.5, v, v + 0.5 }'); do
+            "$probe" onsets "$work/capture.u8" "$t" >"$work/found.txt" || fail "mic_probe onsets failed"
+            awk -v n="$2" -v t="$t" -v s="$shift" 'NF - 1 != n { print "shift " s "/4, phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
+                END { exit bad }' "$work/found.txt" >&2 || return 1
+            [ "$t" != "$VOICE" ] || cat "$work/found.txt" >>"$work/onsets.txt"
+        done
     done
-    cp "$work/onsets_$VOICE.txt" "$work/onsets.txt"
 }
 
 solve_once() {
@@ -70,8 +77,8 @@ run_solve() {
     IFS='|' read -r -a f <<<"${line%%\[\]*}"; splits=("${f[@]:3}")
 }
 
-# A split between words must lie within TOLERANCE of what some block phase and
-# threshold make of the audio: where a word starts near the threshold, its
+# A split between words must lie within TOLERANCE of what some block phase
+# makes of the audio: where a word starts near the threshold, its
 # first loud level can move by a block or more with the phase.
 check_middle_splits() {
     echo "${splits[*]}" | awk -v tol="$1" 'NR == FNR { n = split($0, got, " "); next }
@@ -80,5 +87,5 @@ check_middle_splits() {
         END { bad = 0; for (k = 2; k < n; k++) {
                 e = got[k] < lo[k] ? lo[k] - got[k] : (got[k] > hi[k] ? got[k] - hi[k] : 0)
                 printf "split %d: got %d, fed %d..%d, off by %d ms\n", k, got[k], lo[k], hi[k], e; bad += e > tol }
-            exit bad }' - "$work"/onsets_*.txt
+            exit bad }' - "$work/onsets.txt"
 }
