@@ -37,12 +37,14 @@ wait_until() {
 }
 
 # Without a window manager the focus follows the pointer and xdotool's keys get
-# lost. Auto-repeat stays on, so a held key produces real repeats.
+# lost. Auto-repeat stays on, so a held key produces real repeats. Without
+# -noreset the server resets when its last client leaves: the window manager,
+# started right after the xdpyinfo probe disconnects, then cannot connect.
 x11_start() {
     X11_TMPDIR=$(mktemp -d)
     local dfile="$X11_TMPDIR/display"
     : >"$dfile"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp r 3>"$dfile" >"$X11_TMPDIR/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset r 3>"$dfile" >"$X11_TMPDIR/xvfb.log" 2>&1 &
     x11_track $!
     wait_until "[ -s '$dfile' ]" 15 || { cat "$X11_TMPDIR/xvfb.log" >&2; fail "Xvfb did not start"; }
     export DISPLAY=":$(head -n1 "$dfile" | tr -d '[:space:]')"
