@@ -28,6 +28,7 @@ private slots:
             {"5:0 2:8 1:3 1:8 6:3 5:0", {5}}, {"5:0 2:8 2:3 1:8 6:3 5:0", {}}, // a core: 3 loud in 4 levels
             {"5:0 2:8 1:0 2:8 1:0 2:8 1:0 2:8 1:2.5 2:8 9:0", {5}}, {"5:0 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 1:9 1:4 1:1 9:0", {}}, // dips; a click train
             {"5:0 9:8 19:0 9:8 5:0", {5}}, {"5:0 9:8 20:0 9:8 5:0", {5, 34}}, {"5:0 9:8 40:4 9:8 5:0", {5, 54}}, // the rest of a word; steady noise
+            {"5:0 4:8 19:0 9:8 5:0", {5}}, {"5:0 3:8 19:0 9:8 5:0", {27}}, {"5:0 4:8 20:0 9:8 5:0", {29}}, {"5:0 2:8 2:4 19:0 9:8 5:0", {28}}, // a short beginning
             {"5:0 3:8 10:4 3:8 5:0", {5}}, {"5:0 2:8 10:4 9:8 5:0", {17}}, {"9:8 2:0 9:8 1:0", {0}}, {"9:8 1:0 3:8", {}}};
         for (const auto &w : words)
             QVERIFY2(analysis::voiceOnsets(runs(w.record), 5.0f, 0) == w.onsets, w.record);
@@ -46,7 +47,7 @@ private slots:
                 if (0.4f > x) ++run; else { pauses += run >= 11; idle += run >= 11 ? run : 0; run = 0; }
             }
             std::vector<qint32> onsets; // words: per level, loud / voice / quiet; lastVoice of the last counted word
-            int start = -1, voice = 0, core = 0, quiet = 0, notLoud = 0, last = 0, lastVoice = -1000;
+            int start = -1, voice = 0, core = 0, quiet = 0, notLoud = 0, last = 0, lastVoice = -1000, leadStart = -1, leadEnd = -1000;
             for (int i = 0; i < n; ++i) {
                 const float x = r[std::size_t(i)];
                 const bool loud = x > 5.0f, voiced = x > 2.5f;
@@ -58,7 +59,10 @@ private slots:
                 notLoud = loud ? 0 : notLoud + 1; quiet = voiced ? 0 : quiet + 1;
                 if (voiced) { ++voice; last = i; }
                 if (quiet < 2 && notLoud < 10) continue;
-                if (voice >= 9 && core >= 3) { if (start - lastVoice > 20) onsets.push_back(start); lastVoice = last; }
+                if (voice >= 9 && core >= 3) {
+                    if (start - lastVoice > 20) onsets.push_back(leadStart >= 0 && start - leadEnd <= 20 ? leadStart : start);
+                    lastVoice = last; leadStart = -1;
+                } else if (voice >= 4 && core >= 3) { leadStart = start; leadEnd = last; }
                 start = -1;
             }
             QVERIFY(analysis::pauseStats(r, 0.4f, false) == (PauseStats{n ? float(idle) / float(n) : 0.0f, pauses}));

@@ -114,7 +114,9 @@ std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshol
     const float *l = levels.data();
     const qint32 n = qint32(levels.size());
     const float low = threshold * stillSpeakingShare;
-    qint32 lastVoice = std::numeric_limits<qint32>::min() / 2; // of the last counted word
+    const qint32 never = std::numeric_limits<qint32>::min() / 2;
+    qint32 lastVoice = never;                  // of the last counted word
+    qint32 leadStart = -1, leadEnd = never;    // a short part since then that may begin the next
     qint32 i = 0;
     while (i < n) {
         // Between words: on to the next loud level, eight at a time where possible.
@@ -158,11 +160,15 @@ std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshol
             break; // still open at the end of the record: the word may go on
         if (voice >= minVoiceSamples && core) {
             if (start - lastVoice > sameWordSamples) {
-                result.push_back(start);
+                result.push_back(leadStart >= 0 && start - leadEnd <= sameWordSamples ? leadStart : start);
                 if (maxOnsets > 0 && qint32(result.size()) >= maxOnsets)
                     return result;
             }
             lastVoice = last;
+            leadStart = -1;
+        } else if (voice >= leadInVoiceSamples && core) {
+            leadStart = start;
+            leadEnd = last;
         }
     }
     return result;

@@ -22,7 +22,7 @@ parts="lead s050 n06 go n08 s035 n05 back n07 s080 n06 now n06 s030"
 sox -R $(for p in $parts tail; do echo "$work/$p.wav"; done) "$work/solve.wav" || fail "sox failed"
 # Wherever the capture's blocks start, the audio holds exactly the three words.
 check_onsets "$work/solve.wav" 3 || fail "the audio does not give 3 word onsets at every block phase"
-read -r -a onsets <<<"$(sed -n 's/^0://p' "$work/onsets.txt")"
+read -r -a onsets <<<"$(sed -n '1s/^0://p' "$work/onsets.txt")"
 stop_ms=$(for p in $parts; do soxi -D "$work/$p.wav"; done | awk '{ s += $1 } END { printf "%d", (s + 0.6) * 1000 }')
 
 x11_start; pulse_start || fail "PulseAudio did not start"

@@ -28,7 +28,7 @@ sox -t raw -r 8000 -e signed -b 16 -c 1 "$work/turning.s16" "$work/turning.wav" 
 sox -D -m -v 1 "$work/speech.wav" -v 1 "$work/turning.wav" "$work/solve.wav" 2>/dev/null || fail "sox failed"
 # Wherever the capture's blocks start, the audio holds exactly the eight words.
 check_onsets "$work/solve.wav" 8 || fail "the audio does not give 8 word onsets at every block phase"
-read -r -a onsets <<<"$(sed -n 's/^0://p' "$work/onsets.txt")"
+read -r -a onsets <<<"$(sed -n '1s/^0://p' "$work/onsets.txt")"
 stop_ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", (s - 0.4) * 1000 }')
 
 x11_start; pulse_start || fail "PulseAudio did not start"

@@ -4,14 +4,14 @@
 #   check_onsets WAV COUNT     every byte phase of the capture block, with and
 #                              without a half-sample shift, gives COUNT onsets, at
 #                              the threshold and one step of the level scale (a
-#                              sample off by one) either side; leaves the
-#                              "phase: ms ms ..." lines at the threshold in
-#                              $work/onsets.txt
+#                              sample off by one) either side; leaves all the
+#                              "phase: ms ms ..." lines in $work/onsets.txt, the
+#                              first 80 at the threshold without a shift
 #   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
 #                              STOP_MS of WAV time; repeats a stalled run; leaves
 #                              the stored line in $line, times in t0, t_start, t_stop
 #   check_middle_splits TOLERANCE_MS   the splits between words against those
-#                              of the audio at every block phase and threshold
+#                              the audio gives in check_onsets
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
@@ -21,11 +21,11 @@ check_onsets() {
     for shift in 0 2; do  # in quarter samples: the capture's samples need not fall on the file's
         sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 \
             "$work/capture.u8" || fail "sox failed"
-        for t in $(awk -v v="$VOICE" 'BEGIN { print v - 0.5, v, v + 0.5 }'); do
+        for t in $(awk -v v="$VOICE" 'BEGIN { print v, v - 0.5, v + 0.5 }'); do
             "$probe" onsets "$work/capture.u8" "$t" >"$work/found.txt" || fail "mic_probe onsets failed"
             awk -v n="$2" -v t="$t" -v s="$shift" 'NF - 1 != n { print "shift " s "/4, phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
                 END { exit bad }' "$work/found.txt" >&2 || return 1
-            [ "$t" != "$VOICE" ] || cat "$work/found.txt" >>"$work/onsets.txt"
+            cat "$work/found.txt" >>"$work/onsets.txt"
         done
     done
 }
@@ -77,9 +77,10 @@ run_solve() {
     IFS='|' read -r -a f <<<"${line%%\[\]*}"; splits=("${f[@]:3}")
 }
 
-# A split between words must lie within TOLERANCE of what some block phase
-# makes of the audio: where a word starts near the threshold, its
-# first loud level can move by a block or more with the phase.
+# A split between words must lie within TOLERANCE of what the audio gives at
+# some block phase, shift and threshold step: the capture's phase is unknown and
+# its levels can be a step off, and where a word starts near the threshold its
+# first loud level moves with both.
 check_middle_splits() {
     echo "${splits[*]}" | awk -v tol="$1" 'NR == FNR { n = split($0, got, " "); next }
         NF - 1 == n - 1 { for (k = 2; k < n; k++) { d = $(k + 1) - $k
