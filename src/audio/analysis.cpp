@@ -3,6 +3,9 @@
 #include "app/cadenza.h"
 #include "ui_cadenza.h"
 
+#include <QtAlgorithms>
+#include <limits>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -110,48 +113,64 @@ std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshol
     std::vector<qint32> result;
     const float *l = levels.data();
     const qint32 n = qint32(levels.size());
-    qint32 start = -1;
-    qint32 length = 0;
-    // Ends the open run; true when the onsets are complete.
-    auto endRun = [&] {
-        if (start >= 0 && length >= minVoiceSamples) {
-            result.push_back(start);
-            if (maxOnsets > 0 && qint32(result.size()) >= maxOnsets)
-                return true;
-        }
-        start = -1;
-        length = 0;
-        return false;
-    };
-    auto step = [&](qint32 i, bool loud) {
-        if (loud) {
-            if (start < 0)
-                start = i;
-            ++length;
-            return false;
-        }
-        return endRun();
-    };
+    const float low = threshold * stillSpeakingShare;
+    const qint32 never = std::numeric_limits<qint32>::min() / 2;
+    qint32 lastVoice = never;                  // of the last counted word
+    qint32 leadStart = -1, leadEnd = never;    // a short part since then that may begin the next
     qint32 i = 0;
-    for (; i + group <= n; i += group) {
-        const unsigned m = loudMask(l + i, threshold);
-        if (m == 0) {
-            if (start >= 0 && endRun())
-                return result;
-        } else if (m == allOf) {
-            if (start < 0)
-                start = i;
-            length += group;
-        } else {
-            for (int k = 0; k < group; ++k)
-                if (step(i + k, (m & (1u << k)) != 0))
+    while (i < n) {
+        // Between words: on to the next loud level, eight at a time where possible.
+        if (i + group <= n) {
+            const unsigned m = loudMask(l + i, threshold);
+            if (m == 0) {
+                i += group;
+                continue;
+            }
+            i += qint32(qCountTrailingZeroBits(m));
+        } else if (!(l[i] > threshold)) {
+            ++i;
+            continue;
+        }
+        const qint32 start = i;
+        qint32 voice = 0, quiet = 0, notLoud = 0, last = i;
+        unsigned recent = 0; // bit k: the level k before this one was loud
+        bool core = false, ended = false;
+        for (; i < n && !ended; ++i) {
+            const float x = l[i];
+            const bool loud = x > threshold;
+            recent = ((recent << 1) | unsigned(loud)) & ((1u << coreSpanSamples) - 1);
+            if (loud) {
+                ++voice;
+                core = core || qPopulationCount(recent) >= uint(coreLoudSamples);
+                quiet = notLoud = 0;
+                last = i;
+                continue;
+            }
+            ++notLoud;
+            if (x > low) {
+                ++voice;
+                quiet = 0;
+                last = i;
+            } else {
+                ++quiet; // NaN lands here: not voice
+            }
+            ended = quiet > bridgedQuietSamples || notLoud >= maxNotLoudSamples;
+        }
+        if (!ended)
+            break; // still open at the end of the record: the word may go on
+        if (voice >= minVoiceSamples && core) {
+            if (start - lastVoice > sameWordSamples) {
+                result.push_back(leadStart >= 0 && start - leadEnd <= sameWordSamples ? leadStart : start);
+                if (maxOnsets > 0 && qint32(result.size()) >= maxOnsets)
                     return result;
+            }
+            lastVoice = last;
+            leadStart = -1;
+        } else if (voice >= leadInVoiceSamples && core) {
+            leadStart = start;
+            leadEnd = last;
         }
     }
-    for (; i < n; ++i)
-        if (step(i, l[i] > threshold))
-            return result;
-    // A run still open at the end has not finished: the word may go on.
     return result;
 }
 

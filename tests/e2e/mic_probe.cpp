@@ -7,12 +7,23 @@
 //   mic_probe switchfail result-file  chooses a device that cannot start ("oss"
 //                                  or "jack", ALSA's outlets for absent servers)
 //                                  while capture runs, answers the note
+// and, without a window, for making and checking the audio that is played:
+//   mic_probe onsets FILE.u8 THRESHOLD  the word onsets in FILE (8000 Hz unsigned
+//                                  8-bit mono) for capture blocks starting at each
+//                                  of the 80 byte phases of a 10 ms block, one
+//                                  line a phase: "phase: ms ms ...", in file time
+//   mic_probe turning SECONDS SEED THRESHOLD FILE.s16   fast turning (signed
+//                                  16-bit mono, 8000 Hz)
 
 #include "app/cadenza.h"
+#include "audio/analysis.h"
 #include "audio/audiolevelsiodevice.h"
 #include "testsupport.h"
+#include "audio/levels.h"
+#include "../../bench/turningnoise.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QAudioInput>
 #include <QElapsedTimer>
 #include <QInputDialog>
@@ -20,6 +31,10 @@
 #include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 static void writeFile(const QString &name, const QByteArray &text)
 {
@@ -39,8 +54,48 @@ static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
     return w.audioDevice && w.audioDevice->currentLevel != 0.0;
 }
 
+// The capture's view of a file: blocks of 80 bytes from each byte phase, the
+// sink's level code, the word rule.
+static int fileOnsets(const char *name, float threshold)
+{
+    QFile f(QString::fromLocal8Bit(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray audio = f.readAll();
+    std::vector<float> values;
+    for (int phase = 0; phase < 80; ++phase) {
+        std::vector<float> record;
+        for (int at = phase; at + 80 <= audio.size(); at += 80) {
+            levels::decodeBlock(audio.constData() + at, 80, levels::SampleFormat(), values);
+            float level = 0.0f;
+            levels::blockLevel(values, level);
+            record.push_back(level);
+        }
+        std::printf("%d:", phase);
+        for (const qint32 o : analysis::voiceOnsets(record, threshold, 0))
+            std::printf(" %d", (o * 80 + phase) / 8);
+        std::printf("\n");
+    }
+    return 0;
+}
+
+static int writeTurning(int seconds, unsigned seed, float threshold, const char *name)
+{
+    QByteArray out;
+    for (const float x : turningnoise::fastTurning(seconds, seed, threshold)) {
+        const qint16 s = qint16(std::max(-32768.0f, std::min(32767.0f, std::round(x * 32768.0f))));
+        out.append(reinterpret_cast<const char *>(&s), 2);
+    }
+    writeFile(QString::fromLocal8Bit(name), out);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 4 && QByteArray(argv[1]) == "onsets")
+        return fileOnsets(argv[2], QByteArray(argv[3]).toFloat());
+    if (argc == 6 && QByteArray(argv[1]) == "turning")
+        return writeTurning(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toUInt(), QByteArray(argv[4]).toFloat(), argv[5]);
     requireIsolation(); // the window reads and writes the fixed session file and the settings
     QApplication app(argc, argv);
     if (argc < 3)

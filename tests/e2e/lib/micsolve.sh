@@ -1,0 +1,92 @@
+# A scripted solve through the virtual microphone, and the word onsets of the
+# audio it plays as the capture would see them. Source after x11.sh and
+# pulse.sh, with $probe (mic_probe), $work and $VOICE set.
+#   check_onsets WAV COUNT     every byte phase of the capture block, with and
+#                              without a half-sample shift, gives COUNT onsets, at
+#                              the threshold and one step of the level scale (a
+#                              sample off by one) either side; leaves all the
+#                              "phase: ms ms ..." lines in $work/onsets.txt, the
+#                              first 80 at the threshold without a shift
+#   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
+#                              STOP_MS of WAV time; repeats a stalled run; leaves
+#                              the stored line in $line, times in t0, t_start, t_stop
+#   check_middle_splits TOLERANCE_MS   the splits between words against those
+#                              the audio gives in check_onsets
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+check_onsets() {
+    local shift t
+    rm -f "$work"/onsets*.txt
+    for shift in 0 2; do  # in quarter samples: the capture's samples need not fall on the file's
+        sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 \
+            "$work/capture.u8" || fail "sox failed"
+        for t in $(awk -v v="$VOICE" 'BEGIN { print v, v - 0.5, v + 0.5 }'); do
+            "$probe" onsets "$work/capture.u8" "$t" >"$work/found.txt" || fail "mic_probe onsets failed"
+            awk -v n="$2" -v t="$t" -v s="$shift" 'NF - 1 != n { print "shift " s "/4, phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
+                END { exit bad }' "$work/found.txt" >&2 || return 1
+            cat "$work/found.txt" >>"$work/onsets.txt"
+        done
+    done
+}
+
+solve_once() {
+    rm -f "$SESSION_FILE" "$work/record.txt"
+    "$probe" window "$work/record.txt" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
+    win=$(wait_for_window 'Cadenza v0' 30) || fail "no window"
+    focus_window "$win" || fail "window did not get the focus"
+    wait_until "pactl list short source-outputs | grep -q ." 20 || fail "the program does not record"
+    play_wav "$1" & player=$!; x11_track $player
+    wait_until "pactl list short sink-inputs | grep -q ." 10 || fail "paplay did not start"
+    t0=$(now_ms)  # the WAV's time zero: its stream is on the server
+    sleep 1.0; xdotool key space; t_start=$(now_ms)
+    while [ "$(now_ms)" -lt $((t0 + $2)) ]; do sleep 0.01; done
+    xdotool key a; t_stop=$(now_ms)
+    wait "$player"; wait_until "[ -s \"\$SESSION_FILE\" ]" 10 || fail "no solve was stored"
+    close_window_cleanly 'Cadenza v0'
+    wait_for_exit $pid 30 || { cat "$work/cadenza.log" >&2; fail "program did not exit cleanly"; }
+    [ "$(wc -l <"$SESSION_FILE")" -eq 1 ] || fail "expected one stored solve: $(cat "$SESSION_FILE")"
+    line=$(cat "$SESSION_FILE")
+}
+
+# A stalled run: a tick held off > 30 ms near an onset, the start or the stop,
+# audio stalled before an onset (5 equal levels), or < 85 % of samples.
+tick_was_starved() {
+    awk -v solve="$1" '/^onsets=/ { sub("onsets=", ""); n = split($0, o, " ") }
+        /^record$/ { rec = 1; next } rec { t[i] = $1; l[i] = $2; i++ }
+        END { if (i < 0.85 * solve / 10) exit 0
+            for (j = 1; j < i; j++) { if (t[j] - t[j - 1] <= 30) continue
+                if (t[j] <= 300 || t[j] >= t[i - 1] - 300) exit 0
+                for (k = 1; k <= n; k++) if (t[j] >= t[o[k]] - 100 && t[j] <= t[o[k]] + 100) exit 0 }
+            for (k = 1; k <= n; k++) { same = 0; for (j = o[k] - 1; j > 0 && t[j] >= t[o[k]] - 150; j--) {
+                same = (l[j] == l[j - 1] && l[j] > 0.4) ? same + 1 : 0; if (same >= 4) exit 0 } }
+            exit 1 }' "$work/record.txt"
+}
+
+run_solve() {
+    local attempt
+    for attempt in 1 2 3 4; do
+        solve_once "$1" "$2"
+        echo "$line; $(grep -E '^(format|buffer|samples|late_gaps)=' "$work/record.txt" | tr '\n' ' ')"
+        tick_was_starved "${line%%|*}" || break
+        note "attempt $attempt: the refresh tick or the audio stalled where it matters; repeating"
+        [ $attempt -lt 4 ] || fail "stalled in four attempts: the machine is too busy to measure splits"
+    done
+    # The first device entries give 8000 Hz mono unsigned 8-bit; 80 bytes is 10 ms of it.
+    grep -qx 'format=8000/1/8/2' "$work/record.txt" && grep -qx 'buffer=80' "$work/record.txt" || fail "wrong format or buffer"
+    IFS='|' read -r -a f <<<"${line%%\[\]*}"; splits=("${f[@]:3}")
+}
+
+# A split between words must lie within TOLERANCE of what the audio gives at
+# some block phase, shift and threshold step: the capture's phase is unknown and
+# its levels can be a step off, and where a word starts near the threshold its
+# first loud level moves with both.
+check_middle_splits() {
+    echo "${splits[*]}" | awk -v tol="$1" 'NR == FNR { n = split($0, got, " "); next }
+        NF - 1 == n - 1 { for (k = 2; k < n; k++) { d = $(k + 1) - $k
+            if (!(k in lo) || d < lo[k]) lo[k] = d; if (!(k in hi) || d > hi[k]) hi[k] = d } }
+        END { bad = 0; for (k = 2; k < n; k++) {
+                e = got[k] < lo[k] ? lo[k] - got[k] : (got[k] > hi[k] ? got[k] - hi[k] : 0)
+                printf "split %d: got %d, fed %d..%d, off by %d ms\n", k, got[k], lo[k], hi[k], e; bad += e > tol }
+            exit bad }' - "$work/onsets.txt"
+}
