@@ -7,6 +7,7 @@
 //   LABELS <count>|<labels joined by |>   after every change
 // It constructs the window (the session in the data folder): run it inside the isolated runner.
 #include "app/cadenza.h"
+#include "testsupport.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
@@ -42,10 +43,7 @@ int largestEdgeGap(const Cadenza &w)
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run inside tests/run-isolated.sh: the window uses the session in the data folder\n");
-        return 2;
-    }
+    requireIsolation(); // the window reads and writes the session and the settings
     QApplication app(argc, argv);
     Cadenza w;
     w.show();

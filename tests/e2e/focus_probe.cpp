@@ -3,8 +3,9 @@
 //   READY plustwo=X,Y        screen centre of the +2 button
 //   FOCUS <object name>      the widget that has the keyboard focus, on every change
 //   MODE <value>             the mode slider moved
-// It constructs the window (fixed autosave path): run it inside the isolated runner.
+// It constructs the window, which keeps its session in the data folder: run it inside the isolated runner.
 #include "app/cadenza.h"
+#include "testsupport.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
@@ -19,10 +20,7 @@ static void say(const QString &line)
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run inside tests/run-isolated.sh: the window uses the fixed autosave path\n");
-        return 2;
-    }
+    requireIsolation(); // the window reads and writes the session and the settings
     QApplication app(argc, argv);
     Cadenza w;
     QObject::connect(&app, &QApplication::focusChanged, [](QWidget *, QWidget *now) {

@@ -96,7 +96,7 @@ int main(int argc, char **argv)
         return fileOnsets(argv[2], QByteArray(argv[3]).toFloat());
     if (argc == 6 && QByteArray(argv[1]) == "turning")
         return writeTurning(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toUInt(), QByteArray(argv[4]).toFloat(), argv[5]);
-    requireIsolation(); // the window reads and writes the fixed session file and the settings
+    requireIsolation(); // the window reads and writes the session and the settings
     QApplication app(argc, argv);
     if (argc < 3)
         return 1;

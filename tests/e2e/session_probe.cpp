@@ -5,6 +5,7 @@
 //   SOLVES <count>                                         after every change
 // It reads and writes the session in the data folder: run it inside the isolated runner.
 #include "app/cadenza.h"
+#include "testsupport.h"
 #include "app/sessionstore.h"
 #include "ui_cadenza.h"
 
@@ -32,10 +33,7 @@ QString point(QWidget *widget, QPoint at)
 
 int main(int argc, char **argv)
 {
-    if (qgetenv("CADENZA_ISOLATED") != "1") {
-        std::fprintf(stderr, "run inside tests/run-isolated.sh: the window uses the session in the data folder\n");
-        return 2;
-    }
+    requireIsolation(); // the window reads and writes the session and the settings
     QApplication app(argc, argv);
     QLockFile lock(sessionLockPath());
     if (!claimSession(lock))
