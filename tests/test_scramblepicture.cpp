@@ -80,6 +80,12 @@ private slots:
                     QVERIFY(stickerColour(picture, i / 9, i % 9) == scrambleFaceColour(f[std::size_t(i)]));
             }
             QCOMPARE(w.scrambles.size(), 3);
+            // The tooltip tells which generator made the scramble shown.
+            const QString formTip = w.moveScrambleToolTip;
+            QVERIFY(!formTip.isEmpty() && w.ui->scrambleLabel->toolTip() != formTip);
+            w.ui->actionRandom_State_Scrambles->trigger();
+            QCOMPARE(w.ui->scrambleLabel->toolTip(), formTip);
+            w.ui->actionRandom_State_Scrambles->trigger();
         }
         // Stored as 0/1 and restored at the next start.
         QSettings stored(QStringLiteral("Merlo"), QStringLiteral("Cadenza"));

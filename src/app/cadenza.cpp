@@ -54,6 +54,7 @@ Cadenza::Cadenza(QWidget *parent)
     ui = new Ui::Cadenza;
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
+    moveScrambleToolTip = ui->scrambleLabel->toolTip();
     randomScrambler = new RandomStateScrambler(this);
     connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });

@@ -152,6 +152,9 @@ public:
     std::vector<std::vector<float>> algSequences;
     QStringList algLabels;
     QString currentScramble;
+    // The scramble label's tooltip from the form, which describes the move
+    // generator; a random-state scramble shows its own.
+    QString moveScrambleToolTip;
     // Random-state scrambles (when chosen and its tables are ready).
     RandomStateScrambler *randomScrambler = nullptr;
     // The scramble shown when the user chose random-state scrambles before

@@ -46,8 +46,13 @@ QString Cadenza::generateScramble()
 {
     // Random-state scrambles once their tables are built; until then, and
     // when not chosen, the move generator below.
-    if (ui && randomScrambler && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready())
+    if (ui && randomScrambler && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready()) {
+        ui->scrambleLabel->setToolTip(tr("A uniformly random state of the cube, reached in at most 21 moves "
+                                         "(two-phase search)."));
         return randomScrambler->take().text;
+    }
+    if (ui)
+        ui->scrambleLabel->setToolTip(moveScrambleToolTip);
     const QTime now = QTime::currentTime();
     std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
     return makeScramble([] { return std::rand(); });
