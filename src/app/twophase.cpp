@@ -36,43 +36,33 @@ int binomial(int n, int k)
 
 // ---- coordinates: each a number for one projection of the cube state ------
 
-int twistOf(const Cube &c)
+// Twist and flip: the orientations of all pieces but the last as digits in
+// base 3 or 2; the last piece's orientation follows from the sum rule.
+template <std::size_t N>
+int orientationOf(const std::array<std::uint8_t, N> &o, int base)
 {
-    int t = 0;
-    for (int i = 0; i < 7; ++i)
-        t = t * 3 + c.co[i];
-    return t;
+    int v = 0;
+    for (std::size_t i = 0; i + 1 < N; ++i)
+        v = v * base + o[i];
+    return v;
 }
 
-void setTwist(Cube &c, int t)
+template <std::size_t N>
+void setOrientation(std::array<std::uint8_t, N> &o, int v, int base)
 {
     int sum = 0;
-    for (int i = 6; i >= 0; --i) {
-        c.co[i] = std::uint8_t(t % 3);
-        sum += t % 3;
-        t /= 3;
+    for (std::size_t i = N - 1; i-- > 0;) {
+        o[i] = std::uint8_t(v % base);
+        sum += v % base;
+        v /= base;
     }
-    c.co[7] = std::uint8_t((3 - sum % 3) % 3);
+    o[N - 1] = std::uint8_t((base - sum % base) % base);
 }
 
-int flipOf(const Cube &c)
-{
-    int f = 0;
-    for (int i = 0; i < 11; ++i)
-        f = f * 2 + c.eo[i];
-    return f;
-}
-
-void setFlip(Cube &c, int f)
-{
-    int sum = 0;
-    for (int i = 10; i >= 0; --i) {
-        c.eo[i] = std::uint8_t(f % 2);
-        sum += f % 2;
-        f /= 2;
-    }
-    c.eo[11] = std::uint8_t(sum % 2);
-}
+int twistOf(const Cube &c) { return orientationOf(c.co, 3); }
+void setTwist(Cube &c, int t) { setOrientation(c.co, t, 3); }
+int flipOf(const Cube &c) { return orientationOf(c.eo, 2); }
+void setFlip(Cube &c, int f) { setOrientation(c.eo, f, 2); }
 
 // The set of places holding edges 8..11, ranked in the combinatorial number system.
 int sliceOf(const Cube &c)
