@@ -15,6 +15,13 @@
 #include <QSettings>
 #include <QVariant>
 
+// The Settings menu's checkable choices, stored as 0/1 under their object
+// names like the check boxes.
+std::array<QAction *, 3> Cadenza::settingsChoices() const
+{
+    return {{ui->actionInspection, ui->actionRandom_State_Scrambles, ui->actionShow_Scramble_Picture}};
+}
+
 QString Cadenza::sessionFilePath()
 {
     return sessionFolder() + QStringLiteral("/cadenza.times");
@@ -111,12 +118,9 @@ Cadenza::Cadenza(QWidget *parent)
         ui->showStatsCheck->setChecked(i != 0);
     if (readInt(settings, "disableAudioCheck", i))
         ui->disableAudioCheck->setChecked(i != 0);
-    if (readInt(settings, "actionInspection", i))
-        ui->actionInspection->setChecked(i != 0);
-    if (readInt(settings, "actionRandom_State_Scrambles", i))
-        ui->actionRandom_State_Scrambles->setChecked(i != 0);
-    if (readInt(settings, "actionShow_Scramble_Picture", i))
-        ui->actionShow_Scramble_Picture->setChecked(i != 0);
+    for (QAction *choice : settingsChoices())
+        if (readInt(settings, qPrintable(choice->objectName()), i))
+            choice->setChecked(i != 0);
 
     currentScramble = generateScramble();
     ui->scrambleLabel->setText(currentScramble);
@@ -151,9 +155,8 @@ Cadenza::~Cadenza()
     settings.setValue(QStringLiteral("splitsCombo"), ui->splitsCombo->currentIndex());
     settings.setValue(QStringLiteral("showStatsCheck"), ui->showStatsCheck->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("disableAudioCheck"), ui->disableAudioCheck->isChecked() ? 1 : 0);
-    settings.setValue(QStringLiteral("actionInspection"), ui->actionInspection->isChecked() ? 1 : 0);
-    settings.setValue(QStringLiteral("actionRandom_State_Scrambles"), ui->actionRandom_State_Scrambles->isChecked() ? 1 : 0);
-    settings.setValue(QStringLiteral("actionShow_Scramble_Picture"), ui->actionShow_Scramble_Picture->isChecked() ? 1 : 0);
+    for (QAction *choice : settingsChoices())
+        settings.setValue(choice->objectName(), choice->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("currentDevice"), currentDevice);
     settings.sync();
 

@@ -8,9 +8,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <vector>
 
 class AudioLevelsIODevice;
+class QAction;
 class RandomStateScrambler;
 class CaptureRestarter;
 class QAudioDeviceInfo;
@@ -164,6 +166,8 @@ public:
     // The file the session is saved to after every change and loaded from at
     // start-up, in the user's private data folder.
     static QString sessionFilePath();
+    // The Settings menu's checkable choices, stored like the check boxes.
+    std::array<QAction *, 3> settingsChoices() const;
     // Solves in the session file as last loaded or written (-1: no file).
     int solvesOnDisk = -1;
     bool sessionWriteFailing = false;
