@@ -137,16 +137,16 @@ private slots:
 
     void exportClipsPhaseEndsToTheTotalSoEveryPhaseComesBack()
     {
-        const struct { float time; std::vector<qint32> splits; const char *timing; std::vector<qint32> back; } cases[] = {
+        const struct { float time; std::vector<qint32> splits; const char *ends; std::vector<qint32> back; } cases[] = {
             {9870, {2100, 5310, 3200, 1740}, "0,9870,9870,7410,2100", {2100, 5310, 2460, 0}}, // splits over the total
-            {9870, {2100, 5310, 2460}, "0,9870,7410,2100", {2100, 5310, 2460}},                // adding up
-            {1000, {1500, 200}, "0,1000,1000", {1000, 0}},                                     // first split alone too long
-            {3000, {1000, -400, 500}, "0,3000,1000,1000", {1000, 0, 2000}}};                   // a negative split
+            {9870, {2100, 5310, 2460}, "0,9870,7410,2100", {2100, 5310, 2460}}, // adding up
+            {1000, {1500, 200}, "0,1000,1000", {1000, 0}}, // first split alone too long
+            {3000, {1000, -400, 500}, "0,3000,1000,1000", {1000, 0, 2000}}}; // a negative split
         for (const auto &c : cases) {
             SessionData s;
             s.append(c.time, {}, c.splits, "R", 1700000000, PenaltyNone);
             const QByteArray text = formatCSTimerFile(s.view());
-            QVERIFY2(text.contains(QByteArray("[[") + c.timing + "],"), text.constData());
+            QVERIFY2(text.contains(QByteArray("[[") + c.ends + "],"), text.constData());
             const SessionData read = parseCSTimerFile(text)->pieces.at(0);
             QCOMPARE(read.splits.at(0), c.back);
             QCOMPARE(std::accumulate(read.splits[0].begin(), read.splits[0].end(), 0), qint32(c.time));

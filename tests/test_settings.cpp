@@ -29,9 +29,9 @@ private slots:
             w.ui->splitsCombo->setCurrentIndex(2), w.ui->showStatsCheck->setChecked(false), w.ui->disableAudioCheck->setChecked(true);
         }
         QFile file(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).fileName());
-        QMap<QString, QString> written; // an unreadable file leaves every key missing
+        QMap<QString, QString> written; // none if unreadable; a line without '=' is a key of its own
         for (const QByteArray &line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>())
-            written[QString(line.left(line.indexOf('=')))] = QString(line.mid(line.indexOf('=') + 1)); // no '=': left() is the line
+            written[QString(line.left(line.indexOf('=')))] = QString(line.mid(line.indexOf('=') + 1));
         const QMap<QString, QString> want = {{"CurrentPath", QDir::currentPath()}, {"currentDevice", ""}, {"modeSlider", "1"},
             {"showAudioCheck", "0"}, {"boostAudioCheck", "1"}, {"silenceSpin", "0.7"}, {"voiceSpin", "6.5"}, {"gapSpin", "350"},
             {"minAlgSpin", "1200"}, {"splitsCombo", "2"}, {"showStatsCheck", "0"}, {"disableAudioCheck", "1"}};

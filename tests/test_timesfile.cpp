@@ -52,7 +52,8 @@ private slots:
     void loadsKeepOrReplaceTheSessionAndTheAutosaveReplacesAPlantedLink()
     {
         const QString autosave = Cadenza::sessionFilePath();
-        QVERIFY(ensurePrivateFolder(sessionFolder()) && writeRaw("/tmp/victim", "precious\n") && QFile::link("/tmp/victim", autosave));
+        QVERIFY(ensurePrivateFolder(sessionFolder()) && writeRaw("/tmp/victim", "precious\n")
+                && QFile::link("/tmp/victim", autosave));
         const QString locked = QStringLiteral("/tmp/locked"), good = QStringLiteral("/tmp/good");
         QVERIFY(writeRaw(locked, "1|0|0\n") && QFile::setPermissions(locked, QFileDevice::Permissions()));
         const bool rootReads = ::access(QFile::encodeName(locked).constData(), R_OK) == 0; // root reads any file
