@@ -135,37 +135,25 @@ private slots:
         QVERIFY(same(parseCSTimerFile(text)->pieces.at(0), want) && same(referenceRead(text).at(1), want));
     }
 
-    void exportClipsPhaseEndsToTheTotalSoEveryPhaseComesBack_data()
-    {
-        QTest::addColumn<float>("time");
-        QTest::addColumn<QVector<qint32>>("splits");
-        QTest::addColumn<QByteArray>("timing");
-        QTest::addColumn<QVector<qint32>>("back");
-        QTest::newRow("splits over the total") << 9870.0f << QVector<qint32>{2100, 5310, 3200, 1740}
-                                               << QByteArray("[0,9870,9870,7410,2100]") << QVector<qint32>{2100, 5310, 2460, 0};
-        QTest::newRow("adding up") << 9870.0f << QVector<qint32>{2100, 5310, 2460} << QByteArray("[0,9870,7410,2100]")
-                                   << QVector<qint32>{2100, 5310, 2460};
-        QTest::newRow("first split alone too long") << 1000.0f << QVector<qint32>{1500, 200} << QByteArray("[0,1000,1000]")
-                                                    << QVector<qint32>{1000, 0};
-        QTest::newRow("a negative split") << 3000.0f << QVector<qint32>{1000, -400, 500} << QByteArray("[0,3000,1000,1000]")
-                                          << QVector<qint32>{1000, 0, 2000};
-    }
     void exportClipsPhaseEndsToTheTotalSoEveryPhaseComesBack()
     {
-        QFETCH(float, time);
-        QFETCH(QVector<qint32>, splits);
-        QFETCH(QByteArray, timing);
-        QFETCH(QVector<qint32>, back);
-        SessionData s;
-        s.append(time, {}, std::vector<qint32>(splits.begin(), splits.end()), "R", 1700000000, PenaltyNone);
-        const QByteArray text = formatCSTimerFile(s.view());
-        QVERIFY2(text.contains("[[" + timing.mid(1, timing.size() - 2) + "],"), text.constData());
-        const SessionData read = parseCSTimerFile(text)->pieces.at(0);
-        QCOMPARE(read.splits.at(0), std::vector<qint32>(back.begin(), back.end()));
-        QCOMPARE(std::accumulate(read.splits[0].begin(), read.splits[0].end(), 0), qint32(time));
+        const struct { float time; std::vector<qint32> splits; const char *ends; std::vector<qint32> back; } cases[] = {
+            {9870, {2100, 5310, 3200, 1740}, "0,9870,9870,7410,2100", {2100, 5310, 2460, 0}}, // splits over the total
+            {9870, {2100, 5310, 2460}, "0,9870,7410,2100", {2100, 5310, 2460}}, // adding up
+            {1000, {1500, 200}, "0,1000,1000", {1000, 0}}, // first split alone too long
+            {3000, {1000, -400, 500}, "0,3000,1000,1000", {1000, 0, 2000}}}; // a negative split
+        for (const auto &c : cases) {
+            SessionData s;
+            s.append(c.time, {}, c.splits, "R", 1700000000, PenaltyNone);
+            const QByteArray text = formatCSTimerFile(s.view());
+            QVERIFY2(text.contains(QByteArray("[[") + c.ends + "],"), text.constData());
+            const SessionData read = parseCSTimerFile(text)->pieces.at(0);
+            QCOMPARE(read.splits.at(0), c.back);
+            QCOMPARE(std::accumulate(read.splits[0].begin(), read.splits[0].end(), 0), qint32(c.time));
+        }
     }
 
-    void exportGoesThroughTheDialog()
+    void exportAndImportGoThroughTheDialogs()
     {
         Cadenza w;
         w.replaceSession(SessionData{});
@@ -180,11 +168,6 @@ private slots:
         QCOMPARE(exportTo(path), QStringList{"Export solve session to CSTimer format|Txt file (*.txt)"});
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == formatCSTimerFile(s.view()));
-    }
-
-    void importGoesThroughTheDialogs()
-    {
-        Cadenza w;
         w.replaceSession(SessionData{});
         const auto import = [&](const QStringList &answers) { return drive([&] { w.importCSTimerSession(); }, answers); };
         QCOMPARE(import({tiny, "0"}), (QStringList{"Import solve session from CSTimer format|Txt file (*.txt)",

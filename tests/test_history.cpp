@@ -3,11 +3,6 @@
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
-#include <QListWidget>
-#include <QSignalSpy>
-#include <map>
-#include <random>
-
 class HistoryTest : public QObject
 {
     Q_OBJECT
@@ -43,7 +38,7 @@ private slots:
     void windowTexts()
     {
         Cadenza w;
-        QListWidget *list = w.ui->historyList;
+        QListWidget *const list = w.ui->historyList;
         const auto load = [&w](SessionData d) { w.replaceSession(std::move(d)); w.updateHistory(); };
         const qint64 old = QDateTime::currentSecsSinceEpoch() - 24 * 86400; // "3 weeks ago" whatever the clock says
         SessionData d;
@@ -52,8 +47,7 @@ private slots:
         d.append(10000.0f, {}, {5000}, QString(), old, 7);                   // one split, a code that is no penalty
         d.append(11000.0f, {0.25f, 1}, {}, QString(), old, 0);
         d.append(9340.0f, {0.15f, 3}, {2100, 5300, 3200, 1740, 900}, QString(), old, 1); // best single without its +2
-        w.ui->splitsCombo->setCurrentIndex(1);
-        load(d);
+        w.ui->splitsCombo->setCurrentIndex(1), load(d);
         const auto labels = [&w] { return w.ui->statsAvgLabel->text() + "\n" + w.ui->statsPBLabel->text() + "\n" + w.ui->statsLabel->text(); };
         QCOMPARE(labels(), QStringLiteral("9.34 | 12.45 | - | - | - | -\n9.34 | 12.45 | - | - | -\nAvg Pause: 1.13 sec (10%, 1.0x)\nSplits: 2.87 | 3.90 | 3.20 | 1.74"));
         QStringList rows; for (int r = 0; r < list->count(); ++r) rows << list->item(r)->text(); // newest first
@@ -62,18 +56,15 @@ private slots:
 
         list->setCurrentRow(3); // after a new solve row 3 stays selected, shows what row 2 showed, and no signal fires
         QSignalSpy rowSpy(list, &QListWidget::currentRowChanged), selectionSpy(list, &QListWidget::itemSelectionChanged);
-        d.append(12000.0f, {}, {}, QString(), old, 0);
-        load(d);
+        d.append(12000.0f, {}, {}, QString(), old, 0), load(d);
         QVERIFY(list->currentRow() == 3 && list->item(3)->text() == rows[2] && rowSpy.isEmpty() && selectionSpy.isEmpty());
 
         SessionData dnfs = d; // every solve a DNF: dashes, never a garbage figure
-        dnfs.penalties.assign(6, -1), dnfs.splits.assign(6, {});
-        load(dnfs);
+        dnfs.penalties.assign(6, -1), dnfs.splits.assign(6, {}), load(dnfs);
         QCOMPARE(labels(), QStringLiteral("12.00 | - | - | - | - | -\n- | - | - | - | -\nAvg Pause: -\nSplits: - | - | - | -"));
         load(d); // Clear Times empties the list but leaves the two figure labels as they were
         const QString figures = labels().section('\n', 0, 1);
-        w.currentScramble = QStringLiteral("L2 D");
-        w.on_actionClear_Times_triggered();
+        w.currentScramble = QStringLiteral("L2 D"), w.on_actionClear_Times_triggered();
         QVERIFY(w.times.empty() && list->count() == 0 && w.ui->statsLabel->text().isEmpty() && w.ui->scrambleLabel->text() == "L2 D");
         QCOMPARE(labels(), figures + "\n");
     }

@@ -2,12 +2,6 @@
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QSettings>
-#include <QSlider>
-
 class SettingsTest : public QObject
 {
     Q_OBJECT
@@ -18,15 +12,12 @@ private slots:
         {
             Cadenza w; // first start in an empty settings folder: the form's defaults
             QVERIFY(w.ui->showAudioCheck->isChecked() && !w.ui->boostAudioCheck->isChecked());
-            QCOMPARE(w.ui->modeSlider->value(), 0);
-            QCOMPARE(w.ui->silenceSpin->value(), 0.4);
+            QVERIFY(w.ui->modeSlider->value() == 0 && w.ui->silenceSpin->value() == 0.4);
         }
         QSettings stored(QStringLiteral("Merlo"), QStringLiteral("Cadenza")); // seen at once by the window
-        stored.setValue(QStringLiteral("showAudioCheck"), 0);
-        stored.setValue(QStringLiteral("modeSlider"), 1);
+        stored.setValue(QStringLiteral("showAudioCheck"), 0), stored.setValue(QStringLiteral("modeSlider"), 1);
         Cadenza w;
-        QVERIFY(!w.ui->showAudioCheck->isChecked()); // 0 although the form checks it
-        QCOMPARE(w.ui->modeSlider->value(), 1);
+        QVERIFY(!w.ui->showAudioCheck->isChecked() && w.ui->modeSlider->value() == 1); // 0 although the form checks it
     }
 
     void shutdownWritesEveryKeyWithItsType() // check boxes as 1 or 0, never "true"; spins as decimals; the slider and combo as numbers
@@ -38,16 +29,13 @@ private slots:
             w.ui->splitsCombo->setCurrentIndex(2), w.ui->showStatsCheck->setChecked(false), w.ui->disableAudioCheck->setChecked(true);
         }
         QFile file(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).fileName());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QMap<QString, QString> written;
-        for (const QByteArray &line : file.readAll().split('\n'))
-            if (line.contains('='))
-                written[QString(line.left(line.indexOf('=')))] = QString(line.mid(line.indexOf('=') + 1));
+        QMap<QString, QString> written; // none if unreadable; a line without '=' is a key of its own
+        for (const QByteArray &line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>())
+            written[QString(line.left(line.indexOf('=')))] = QString(line.mid(line.indexOf('=') + 1));
         const QMap<QString, QString> want = {{"CurrentPath", QDir::currentPath()}, {"currentDevice", ""}, {"modeSlider", "1"},
             {"showAudioCheck", "0"}, {"boostAudioCheck", "1"}, {"silenceSpin", "0.7"}, {"voiceSpin", "6.5"}, {"gapSpin", "350"},
             {"minAlgSpin", "1200"}, {"splitsCombo", "2"}, {"showStatsCheck", "0"}, {"disableAudioCheck", "1"}};
-        for (auto it = want.begin(); it != want.end(); ++it)
-            QCOMPARE(written.value(it.key(), "(missing)"), it.value());
+        for (const QString &key : want.keys()) QCOMPARE(written.value(key, "(missing)"), want[key]);
     }
 };
 

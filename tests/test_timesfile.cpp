@@ -3,11 +3,6 @@
 #include "app/timesfile.h"
 #include "ui_cadenza.h"
 #include "testsupport.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QRandomGenerator>
-#include <QStatusBar>
 #include <unistd.h>
 
 static QByteArray readAll(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
@@ -35,7 +30,7 @@ private slots:
         QCOMPARE(text(read), text(s));
     }
 
-    void readsLegacyLinesAndInheritsDateAndPenalty()
+    void readsLegacyLinesInheritsDateAndPenaltyAndForgivesGarbage()
     {
         // The file's date until a line has one; a penalty inherited even from a skipped line; junk reads as 0.
         const SessionData read = parseTimesFile("12345|0.25|3\n12345|0.25|3|2000|5300\n1|2|3[]R|500|1\n"
@@ -43,10 +38,7 @@ private slots:
                                                 "abc|x|+4|y[][]B|12|oops|extra", 42);
         QCOMPARE(text(read), QByteArray("12345|0.25|3[]|42|0\n12345|0.25|3|2000|5300[]|42|0\n1|2|3[]R|500|1\n"
                                         "12345|0.25|3[]R U|500|1\n5|0.5|1[]D|0|-1\n0|0|4|0[]B|12|0\n"));
-    }
-
-    void forgivesGarbage()
-    {
+        // Garbage is forgiven: CRLF, nothing, binary noise, a huge line.
         const QByteArray lf = "1|0.5|2[]R|10|1\n2|0|0[]U\n";
         QCOMPARE(text(parseTimesFile(QByteArray(lf).replace("\n", "\r\n"), 0)), text(parseTimesFile(lf, 0)));
         QCOMPARE(parseTimesFile(QByteArray(), 0).size(), 0);
@@ -60,8 +52,8 @@ private slots:
     void loadsKeepOrReplaceTheSessionAndTheAutosaveReplacesAPlantedLink()
     {
         const QString autosave = Cadenza::sessionFilePath();
-        QVERIFY(ensurePrivateFolder(sessionFolder()));
-        QVERIFY(writeRaw(QStringLiteral("/tmp/victim"), "precious\n") && QFile::link(QStringLiteral("/tmp/victim"), autosave));
+        QVERIFY(ensurePrivateFolder(sessionFolder()) && writeRaw("/tmp/victim", "precious\n")
+                && QFile::link("/tmp/victim", autosave));
         const QString locked = QStringLiteral("/tmp/locked"), good = QStringLiteral("/tmp/good");
         QVERIFY(writeRaw(locked, "1|0|0\n") && QFile::setPermissions(locked, QFileDevice::Permissions()));
         const bool rootReads = ::access(QFile::encodeName(locked).constData(), R_OK) == 0; // root reads any file
@@ -87,23 +79,18 @@ private slots:
     void takesOverOnlyTheUsersOwnRegularTmpFile_data()
     {
         QTest::addColumn<QString>("legacy"); // own, link, other (another uid), or own with a session already there
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("own file") << "own" << true;
-        QTest::newRow("a link to an own file") << "link" << false;
-        QTest::newRow("another user's file") << "other" << false;
-        QTest::newRow("a session already there") << "session" << false;
+        for (const char *legacy : {"own", "link", "other", "session"})
+            QTest::newRow(legacy) << QString(legacy);
     }
     void takesOverOnlyTheUsersOwnRegularTmpFile()
     {
         QFETCH(QString, legacy);
-        QFETCH(bool, taken);
+        const bool taken = legacy == "own";
         const QString tmp = legacySessionFilePath(), own = QStringLiteral("/tmp/own.times");
-        QFile::remove(tmp);
-        QDir(sessionFolder()).removeRecursively();
+        QFile::remove(tmp), QDir(sessionFolder()).removeRecursively();
         const QByteArray old = "7|0|0[]F|70|0\n8|0|0[]B|80|1\n";
         QVERIFY(writeRaw(legacy == "link" ? own : tmp, old));
-        if (legacy == "link")
-            QVERIFY(QFile::link(own, tmp));
+        QVERIFY(legacy != "link" || QFile::link(own, tmp));
         if (legacy == "other" && (::geteuid() != 0 || ::chown(QFile::encodeName(tmp).constData(), 65534, 65534) != 0))
             QSKIP("giving a file to another user needs root");
         if (legacy == "session")
@@ -159,8 +146,7 @@ private slots:
 
         QStringList shown; // a folder where the file should be: every write fails, for root too
         connect(w.ui->statusBar, &QStatusBar::messageChanged, [&](const QString &m) { if (!m.isEmpty()) shown << m; });
-        QFile::remove(Cadenza::sessionFilePath());
-        QVERIFY(QDir().mkpath(Cadenza::sessionFilePath() + "/x"));
+        QVERIFY(QFile::remove(Cadenza::sessionFilePath()) && QDir().mkpath(Cadenza::sessionFilePath() + "/x"));
         for (int i = 0; i < 3; ++i)
             w.on_startButton_clicked(), w.on_startButton_clicked();
         QCOMPARE(shown.size(), 1);
