@@ -30,14 +30,15 @@ static QString play(Cadenza &w, const QString &script)
             w.showInspection();
         } else {
             const QColor level = t[0] == 'C' ? inspection::warningColour(arg.toInt()) : QColor();
+            const QColor want = level.isValid() ? level : w.palette().color(QPalette::Active, QPalette::WindowText);
             const bool ok = t[0] == '=' ? w.ui->timerLabel->text() == arg
-                          : t[0] == 'C' ? w.ui->timerLabel->palette().color(QPalette::Active, QPalette::WindowText)
-                                              == (level.isValid() ? level : w.palette().color(QPalette::Active, QPalette::WindowText))
+                          : t[0] == 'C' ? w.ui->timerLabel->palette().color(QPalette::Active, QPalette::WindowText) == want
                           : t[0] == '#' ? int(w.times.size()) == arg.toInt()
                           : t[0] == 'P' ? !w.penalties.empty() && w.penalties.back() == arg.toInt()
                                         : t == state;
             if (!ok)
-                return QStringLiteral("%1 failed: %2, clock '%3', %4 solves").arg(t, state, w.ui->timerLabel->text()).arg(w.times.size());
+                return QStringLiteral("%1 failed: %2, clock '%3', %4 solves")
+                    .arg(t, state, w.ui->timerLabel->text()).arg(w.times.size());
         }
     }
     return QString();
@@ -59,9 +60,9 @@ private slots:
     {
         // The clock text names the phase and the penalty: "+2" 1, "DNF" -1, a count 0.
         const struct { qint64 ms; const char *text; int level; } rows[] = {
-            {-5, "15", 0}, {0, "15", 0}, {999, "15", 0}, {1000, "14", 0}, {7999, "8", 0}, {8000, "7", 1}, {11999, "4", 1},
-            {12000, "3", 2}, {14001, "1", 2}, {15000, "1", 2}, {15001, "+2", 2}, {17000, "+2", 2}, {17001, "DNF", 2},
-            {3600000, "DNF", 2}};
+            {-5, "15", 0}, {0, "15", 0}, {999, "15", 0}, {1000, "14", 0}, {7999, "8", 0}, {8000, "7", 1},
+            {11999, "4", 1}, {12000, "3", 2}, {14001, "1", 2}, {15000, "1", 2}, {15001, "+2", 2}, {17000, "+2", 2},
+            {17001, "DNF", 2}, {3600000, "DNF", 2}};
         for (const auto &r : rows) {
             const inspection::State s = inspection::at(r.ms);
             const bool plusTwo = !qstrcmp(r.text, "+2"), dnf = !qstrcmp(r.text, "DNF");
@@ -70,9 +71,9 @@ private slots:
                          && s.phase == (plusTwo ? P::PlusTwo : dnf ? P::Dnf : P::Counting),
                      qPrintable(QStringLiteral("%1 ms: '%2', level %3, penalty %4").arg(r.ms).arg(s.clockText).arg(s.warningLevel).arg(s.penalty)));
         }
+        const QColor one = inspection::warningColour(1), two = inspection::warningColour(2);
         QVERIFY(!inspection::warningColour(0).isValid()); // the clock's own colour
-        QVERIFY(inspection::warningColour(1).isValid() && inspection::warningColour(2).isValid()
-                && inspection::warningColour(1) != inspection::warningColour(2));
+        QVERIFY(one.isValid() && two.isValid() && one != two);
     }
 
     void flow_data()
@@ -112,7 +113,7 @@ private slots:
             QVERIFY(w.times[1] < 16000 && !w.levelTimes.empty() && w.levelTimes.back() < 16000);
             QCOMPARE(w.scrambles.value(1), scramble);
             w.ui->modeSlider->setValue(1); // an Algs run starts at once
-            PLAY(w, "~720 -S R +A I #2"); // not a solve: the count stays
+            PLAY(w, "~720 -S R +A I #2"); // the timer's count stays
         }
         QCOMPARE(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).value("actionInspection").toInt(), 1);
         Cadenza w;
