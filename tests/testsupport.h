@@ -51,6 +51,31 @@ inline bool &skipped()
         return failed == 0 && testsupport::skipped() ? testsupport::SkipReturnCode : failed;                           \
     }
 
+// A step of the timer tests' key scripts: +K / -K press / release key K (S space, E Escape, > Right
+// arrow, else the letter) sent to target, @stamp its time stamp, * a marked repeat; M clicks start; ~N
+// waits N ms. Returns "" once played, "stalled" if the machine stretched the wait far (too far to judge
+// the 700 ms rule by), or the token itself if it is none of these steps (the caller's to check).
+inline QString playKeyStep(QWidget *target, QWidget *start, const QString &t)
+{
+    if (t[0] == '+' || t[0] == '-') {
+        const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1] == '>' ? Qt::Key_Right : t[1].unicode();
+        const int at = t.indexOf('@');
+        QKeyEvent e(t[0] == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier, QString(), t.endsWith('*'));
+        e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).remove('*').toULong());
+        QApplication::sendEvent(target, &e);
+    } else if (t[0] == 'M') {
+        QTest::mouseClick(start, Qt::LeftButton);
+    } else if (t[0] == '~') {
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(t.mid(1).toInt());
+        return waited.elapsed() > t.mid(1).toInt() + 250 ? QStringLiteral("stalled") : QString();
+    } else {
+        return t;
+    }
+    return QString();
+}
+
 // The shared sample data: CADENZA_SHARED_DATA in the environment, else the
 // folder beside the checkout.
 #ifdef CADENZA_SHARED_DATA
