@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -74,6 +76,23 @@ inline QString playKeyStep(QWidget *target, QWidget *start, const QString &t)
         return t;
     }
     return QString();
+}
+
+// A w x h picture on white, drawn by paint(QPainter &); whether any pixel of area in it has colour rgb.
+template <class Paint> QImage drawnOnWhite(int w, int h, Paint paint)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    paint(p);
+    return img;
+}
+inline bool anyPixel(const QImage &img, QRect area, QRgb rgb)
+{
+    for (int i = 0; i < area.width() * area.height(); ++i)
+        if (img.pixel(area.x() + i % area.width(), area.y() + i / area.width()) == rgb)
+            return true;
+    return false;
 }
 
 // The shared sample data: CADENZA_SHARED_DATA in the environment, else the
