@@ -63,7 +63,7 @@ private slots:
     {
         QFETCH(QString, control);
         Cadenza w;
-        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
+        if (w.keyClock.elapsed() > 400) SKIP_TEST("start-up stalled: the first keys must come well inside its 700 ms rest");
         w.replaceSession(parseTimesFile("10000|0.1|1[]R U|100|0\n", 0));
         w.updateHistory();
         QApplication::clipboard()->setText(QStringLiteral("before"));
