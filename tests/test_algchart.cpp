@@ -2,8 +2,7 @@
 #include "display/boxplot.h"
 #include "display/statschart.h"
 
-#include <QPainter>
-#include <QtTest>
+#include "testsupport.h"
 
 class AlgChartTest : public QObject
 {
@@ -32,10 +31,9 @@ private slots:
         const struct { int count; float hi; const char *want; } forms[] = {{0, 10, "......."}, {7, 0, "......."},
             {2, 10, "p......"}, {3, 10, "pfp...."}, {4, 10, "pfp...."}, {5, 10, "pfpppf."}};
         for (const auto &f : forms) {
-            QImage img(200, 40, QImage::Format_RGB32);
-            img.fill(Qt::white);
-            QPainter p(&img);
-            drawBoxPlot(p, {9, 7, 5, 3, 1, 5, 2}, 0.0f, f.hi, f.count, 10, 20, 5, Qt::blue, QColor(0, 200, 0));
+            const QImage img = drawnOnWhite(200, 40, [&](QPainter &p) {
+                drawBoxPlot(p, {9, 7, 5, 3, 1, 5, 2}, 0.0f, f.hi, f.count, 10, 20, 5, Qt::blue, QColor(0, 200, 0));
+            });
             QString got;
             for (QPoint pt : probes)
                 got += qRed(img.pixel(pt)) > 200 ? '.' : qBlue(img.pixel(pt)) > 150 ? 'p' : qGreen(img.pixel(pt)) > 120 ? 'f' : '?';
@@ -46,15 +44,11 @@ private slots:
     void paintsBandDotsRowsAndLabels() // axis 0..3 s: x(t) = 290 t / 3 + 5; minimum 0.5 s: band to x = 53
     {
         const auto chart = [](std::vector<float> current, std::vector<std::vector<float>> stored, QStringList labels, double minMs) {
-            QImage img(300, 61 + 16 * int(stored.size()), QImage::Format_RGB32);
-            img.fill(Qt::white);
-            QPainter p(&img);
-            algchart::paint(p, current, stored, labels, minMs);
-            return img;
+            return drawnOnWhite(300, 61 + 16 * int(stored.size()), [&](QPainter &p) { algchart::paint(p, current, stored, labels, minMs); });
         };
         const std::vector<float> current = {1.0f, 1.2f, 1.4f, 1.6f, 1.8f};
         const QImage img = chart(current, {{2.0f, 2.5f, 3.0f}}, {"R U R' U'"}, 500);
-        const auto red = [](const QImage &im, QRect r) { for (int i = 0; i < r.width() * r.height(); ++i) if (im.pixel(r.x() + i % r.width(), r.y() + i / r.width()) == qRgb(255, 0, 0)) return true; return false; };
+        const auto red = [](const QImage &im, QRect r) { return anyPixel(im, r, qRgb(255, 0, 0)); };
         QCOMPARE(QColor(img.pixel(30, 62)), QColor(255, 204, 204)); // the band: the brush at 20 % over the whole height
         QCOMPARE(img.pixel(60, 62), qRgb(255, 255, 255));
         QCOMPARE(QColor(img.pixel(130, 14)), QColor(Qt::lightGray)); // the current box, x(1.2)..x(1.6)
@@ -69,8 +63,7 @@ private slots:
         // No current durations: no dots and no current box, the stored row still drawn; nothing at all: a blank chart.
         const QImage storedOnly = chart({}, {{2.0f, 2.5f, 3.0f}}, {}, 0);
         QVERIFY(storedOnly.pixel(130, 14) == qRgb(255, 255, 255) && storedOnly.pixel(205, 68) == QColor(Qt::darkGray).rgb() && !red(storedOnly, storedOnly.rect()));
-        QImage blank(300, 61, QImage::Format_RGB32);
-        blank.fill(Qt::white);
+        const QImage blank = drawnOnWhite(300, 61, [](QPainter &) {});
         QCOMPARE(chart({}, {}, {"x"}, 500), blank);
         QVERIFY(chart({1.0f, 2e9f, -3e38f}, {{3e38f, NAN, -1.0f}}, {"x"}, 500).copy(0, 0, 300, 61) != blank); // sanitized: no overflow
     }

@@ -45,21 +45,18 @@ private slots:
     void stopStoresNothingAndClearEmptiesTheRecord()
     {
         Cadenza w;
-        w.ui->modeSlider->setValue(1);
-        runs(w.levels, w.levelTimes, {80, 60});
-        w.startRun(); // in Algs mode a run carries the record on, and its stop stores nothing
-        w.stopRun(1500);
+        const auto run = [&](int mode, bool solve) {
+            w.ui->modeSlider->setValue(mode), runs(w.levels, w.levelTimes, {80, 60});
+            if (solve) w.startRun(), w.stopRun(1500);
+        };
+        run(1, true); // in Algs mode a run carries the record on, and its stop stores nothing
         QVERIFY(w.levels.size() == 140 && w.times.empty() && w.dates.empty() && w.splits.empty() && w.scrambles.isEmpty() && w.penalties.empty());
         QVERIFY(!QFile::exists(Cadenza::sessionFilePath()));
         w.on_clearButton_clicked();
         QVERIFY(w.levels.empty() && w.levelTimes.empty());
-        w.ui->modeSlider->setValue(0); // the same run in Solves mode: a fresh record and one solve stored
-        runs(w.levels, w.levelTimes, {80, 60});
-        w.startRun();
-        w.stopRun(1500);
+        run(0, true); // the same run in Solves mode: a fresh record and one solve stored
         QVERIFY(w.levels.empty() && w.times == std::vector<float>{1500} && QFile::exists(Cadenza::sessionFilePath()));
-        w.ui->modeSlider->setValue(1);
-        runs(w.levels, w.levelTimes, {80, 60});
+        run(1, false);
         w.on_clearButton_clicked(); // Clear empties the record only
         QVERIFY(w.levels.empty() && w.levelTimes.empty() && w.times.size() == 1);
     }

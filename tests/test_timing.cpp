@@ -8,28 +8,16 @@
 #include <QClipboard>
 #include <QLineEdit>
 
-// Plays tokens: +K / -K press / release key K (S space, E Escape, > Right arrow, else the letter), @stamp,
-// * a marked repeat; M clicks Start/Stop; ~N waits N ms; R / I expect Running / Idle; #N expects N solves.
-// Keys go to the target widget, or to the window.
+// Plays the steps of playKeyStep, keys going to the target widget or to the window; R / I expect Running /
+// Idle; #N expects N solves.
 static QString play(Cadenza &w, const QString &script, QWidget *target = nullptr)
 {
     for (const QString &t : script.split(' ', Qt::SkipEmptyParts)) {
-        if (t[0] == '+' || t[0] == '-') {
-            const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1] == '>' ? Qt::Key_Right : t[1].unicode();
-            const int at = t.indexOf('@');
-            QKeyEvent e(t[0] == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier, QString(), t.endsWith('*'));
-            e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).remove('*').toULong());
-            QApplication::sendEvent(target ? target : static_cast<QWidget *>(&w), &e);
-        } else if (t[0] == 'M') {
-            QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
-        } else if (t[0] == '~') { // a wait the machine stretched far cannot judge the 700 ms rule
-            const auto start = std::chrono::steady_clock::now();
-            QTest::qWait(t.mid(1).toInt());
-            if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(t.mid(1).toInt() + 250))
-                return QStringLiteral("stalled");
-        } else if (t[0] == '#' ? int(w.times.size()) != t.mid(1).toInt() : t != (w.running ? "R" : "I")) {
+        const QString check = playKeyStep(target ? target : static_cast<QWidget *>(&w), w.ui->startButton, t);
+        if (check == "stalled")
+            return check;
+        if (!check.isEmpty() && (t[0] == '#' ? int(w.times.size()) != t.mid(1).toInt() : t != (w.running ? "R" : "I")))
             return QStringLiteral("%1 failed, %2 solves").arg(t).arg(w.times.size());
-        }
     }
     return QString();
 }
@@ -75,7 +63,7 @@ private slots:
     {
         QFETCH(QString, control);
         Cadenza w;
-        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
+        if (w.keyClock.elapsed() > 400) SKIP_TEST("start-up stalled: the first keys must come well inside its 700 ms rest");
         w.replaceSession(parseTimesFile("10000|0.1|1[]R U|100|0\n", 0));
         w.updateHistory();
         QApplication::clipboard()->setText(QStringLiteral("before"));

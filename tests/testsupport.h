@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -50,6 +52,48 @@ inline bool &skipped()
         const int failed = QTest::qExec(&tc, argc, argv);                                                              \
         return failed == 0 && testsupport::skipped() ? testsupport::SkipReturnCode : failed;                           \
     }
+
+// A step of the timer tests' key scripts: +K / -K press / release key K (S space, E Escape, > Right
+// arrow, else the letter) sent to target, @stamp its time stamp, * a marked repeat; M clicks start; ~N
+// waits N ms. Returns "" once played, "stalled" if the machine stretched the wait far (too far to judge
+// the 700 ms rule by), or the token itself if it is none of these steps (the caller's to check).
+inline QString playKeyStep(QWidget *target, QWidget *start, const QString &t)
+{
+    if (t[0] == '+' || t[0] == '-') {
+        const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1] == '>' ? Qt::Key_Right : t[1].unicode();
+        const int at = t.indexOf('@');
+        QKeyEvent e(t[0] == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier, QString(), t.endsWith('*'));
+        e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).remove('*').toULong());
+        QApplication::sendEvent(target, &e);
+    } else if (t[0] == 'M') {
+        QTest::mouseClick(start, Qt::LeftButton);
+    } else if (t[0] == '~') {
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(t.mid(1).toInt());
+        return waited.elapsed() > t.mid(1).toInt() + 250 ? QStringLiteral("stalled") : QString();
+    } else {
+        return t;
+    }
+    return QString();
+}
+
+// A w x h picture on white, drawn by paint(QPainter &); whether any pixel of area in it has colour rgb.
+template <class Paint> QImage drawnOnWhite(int w, int h, Paint paint)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    paint(p);
+    return img;
+}
+inline bool anyPixel(const QImage &img, QRect area, QRgb rgb)
+{
+    for (int i = 0; i < area.width() * area.height(); ++i)
+        if (img.pixel(area.x() + i % area.width(), area.y() + i / area.width()) == rgb)
+            return true;
+    return false;
+}
 
 // The shared sample data: CADENZA_SHARED_DATA in the environment, else the
 // folder beside the checkout.
