@@ -13,19 +13,12 @@ static QString play(Cadenza &w, const QString &script)
 {
     for (const QString &t : script.split(' ', Qt::SkipEmptyParts)) {
         const QString arg = t.mid(1), state = w.running ? "R" : w.inspecting ? "N" : "I";
-        if (t[0] == '+' || t[0] == '-') {
-            const int k = t[1] == 'S' ? Qt::Key_Space : t[1] == 'E' ? Qt::Key_Escape : t[1].unicode(), at = t.indexOf('@');
-            QKeyEvent e(t[0] == '+' ? QEvent::KeyPress : QEvent::KeyRelease, k, Qt::NoModifier);
-            e.setTimestamp(at < 0 ? 0 : t.mid(at + 1).toULong());
-            QApplication::sendEvent(&w, &e);
-        } else if (t[0] == 'M') {
-            QTest::mouseClick(w.ui->startButton, Qt::LeftButton);
-        } else if (t[0] == '~') { // a wait the machine stretched far cannot judge the 700 ms rule
-            const QDeadlineTimer late(arg.toInt() + 250);
-            QTest::qWait(arg.toInt());
-            if (late.hasExpired())
-                return QStringLiteral("stalled");
-        } else if (t[0] == '>') {
+        const QString step = playKeyStep(&w, w.ui->startButton, t);
+        if (step == "stalled")
+            return step;
+        if (step.isEmpty())
+            continue;
+        if (t[0] == '>') {
             w.inspectionStartMs -= arg.toLongLong();
             w.showInspection();
         } else {
@@ -43,7 +36,7 @@ static QString play(Cadenza &w, const QString &script)
     }
     return QString();
 }
-#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") QSKIP("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
+#define PLAY(w, script) do { const QString failed = play(w, script); if (failed == "stalled") SKIP_TEST("a timed step stalled"); QCOMPARE(failed, QString()); } while (0)
 
 class InspectionTest : public QObject
 {
@@ -92,7 +85,7 @@ private slots:
         QFETCH(QString, script);
         Cadenza w;
         w.ui->actionInspection->setChecked(true);
-        if (w.keyClock.elapsed() > 400) QSKIP("start-up stalled: the first keys must come well inside its 700 ms rest");
+        if (w.keyClock.elapsed() > 400) SKIP_TEST("start-up stalled: the first keys must come well inside its 700 ms rest");
         PLAY(w, script);
     }
 
@@ -121,5 +114,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(InspectionTest)
+CADENZA_TEST_MAIN(InspectionTest)
 #include "test_inspection.moc"

@@ -31,6 +31,20 @@ private slots:
                 QCOMPARE(w.ui->scramblePicture->isVisible(), mode == 0);
             }
 
+            // A known scramble through the window: one sticker per face, worked out with a cube in hand.
+            const struct { const char *scramble; int at[6][2]; int colour[6]; } known[] = {
+                {"R", {{NetU, 2}, {NetR, 4}, {NetF, 2}, {NetD, 2}, {NetL, 0}, {NetB, 6}}, {NetF, NetR, NetD, NetB, NetL, NetU}},
+                {"F", {{NetU, 6}, {NetR, 0}, {NetF, 0}, {NetD, 0}, {NetL, 2}, {NetB, 4}}, {NetL, NetU, NetF, NetR, NetD, NetB}},
+            };
+            for (const auto &c : known) {
+                w.currentScramble = QString::fromLatin1(c.scramble);
+                w.updateHistory();
+                const QImage picture = w.ui->scramblePicture->grab().toImage();
+                for (int k = 0; k < 6; ++k)
+                    QVERIFY2(picture.pixelColor(scrambleStickerRect(picture.size(), c.at[k][0], c.at[k][1]).center())
+                                 == scrambleFaceColour(c.colour[k]), c.scramble);
+            }
+
             // Random-state scrambles: once the tables are built, each scramble shown is a drawn state, pictured
             // sticker by sticker (the painter draws whatever scramble the window shows).
             const QString shown = w.currentScramble; // kept until the tables are built
