@@ -4,7 +4,6 @@
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"; source "$here/lib/pulse.sh"
-export QT_QPA_PLATFORM=xcb
 probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/algs_drill_probe"; [ -x "$probe" ] || fail "no probe at $probe"
 work=$(mktemp -d /tmp/algsdrill.XXXXXX); out="$work/probe.out"
 BURSTS=(1.20 0.90 1.50 1.10) GAPS=(0.80 0.80 1.00 0.70)  # each gap leads its burst

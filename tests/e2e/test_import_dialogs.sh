@@ -7,7 +7,6 @@ data="${CADENZA_SHARED_DATA:-${CADENZA_SOURCE_DIR:-$here/../..}/../shared/data}/
 ls "$data"/cstimer_*.txt >/dev/null 2>&1 || { echo "SKIP: no shared csTimer data at $data"; exit 77; }
 [ "$(ls "$data"/cstimer_*.txt | wc -l)" -eq 6 ] || { echo "FAIL: expected six real csTimer files" >&2; exit 1; }
 source "$here/lib/x11.sh"; x11_start
-export QT_QPA_PLATFORM=xcb
 count_solves() {
     /usr/bin/python3 -c 'import json, re, sys
 doc = json.load(open(sys.argv[1], encoding="utf-8"))

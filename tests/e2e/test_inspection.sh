@@ -8,7 +8,6 @@
 set -u
 source "$(dirname "$0")/lib/x11.sh"
 BIN="$1"
-export QT_QPA_PLATFORM=xcb
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
 CONF="${XDG_CONFIG_HOME:-$HOME/.config}/Merlo/Cadenza.conf"
 rm -f "$SESSION_FILE"

@@ -5,7 +5,6 @@
 set -u
 source "$(dirname "$0")/lib/x11.sh"
 BIN="$1" AUTOSAVE=$SESSION_FILE
-export QT_QPA_PLATFORM=xcb
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
 rm -f "$AUTOSAVE"
 lines() { if [ -f "$AUTOSAVE" ]; then grep -c '' "$AUTOSAVE"; else echo 0; fi; }

@@ -8,7 +8,6 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
 probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/focus_probe"; [ -x "$probe" ] || fail "no probe at $probe"
-export QT_QPA_PLATFORM=xcb
 work=$(mktemp -d /tmp/keysfocus.XXXXXX); out="$work/probe.out"
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
 rm -f "$SESSION_FILE"

@@ -10,7 +10,6 @@ cadenza="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
 source "$here/lib/pulse.sh"
-export QT_QPA_PLATFORM=xcb
 work=$(mktemp -d /tmp/micfail.XXXXXX)
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 launch() {

@@ -2,12 +2,7 @@
 # A scripted solve through a virtual microphone with voice-activated CFOP splits:
 # turning noise between the thresholds, four known silences and three words.
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib/x11.sh"
-source "$here/lib/pulse.sh"
-source "$here/lib/micsolve.sh"
-export QT_QPA_PLATFORM=xcb
-probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" work=$(mktemp -d /tmp/micsolve.XXXXXX) VOICE=5.0
+source "$(dirname "$0")/lib/micsolve.sh"; work=$(mktemp -d /tmp/micsolve.XXXXXX)
 
 noise() { sox -R -n -r 44100 -c 1 -b 16 "$work/$1.wav" synth "$2" whitenoise vol 0.1; }
 silence() { sox -n -r 44100 -c 1 -b 16 "$work/$1.wav" trim 0 "$2"; }
@@ -30,12 +25,7 @@ x11_start; pulse_start || fail "PulseAudio did not start"
 mkdir -p "$XDG_CONFIG_HOME/Merlo" && printf '[General]\nsplitsCombo=1\n' >"$XDG_CONFIG_HOME/Merlo/Cadenza.conf"
 run_solve "$work/solve.wav" "$stop_ms"
 [ "${#splits[@]}" -eq 4 ] || fail "expected 4 splits, got ${#splits[@]}: $line"
-o1=${onsets[0]} o3=${onsets[2]}
-fed=($((o1 - t_start + t0)) $((t_stop - t0 - o3)))
-for k in 0 1; do
-    e=$((splits[3 * k] - fed[k])); e=${e#-}
-    echo "split $((3 * k + 1)): got ${splits[3 * k]}, fed ${fed[k]}, off by $e ms"; [ $e -le 250 ] || fail "split $((3 * k + 1)) off by $e ms"
-done
+check_edge_splits "${onsets[0]}" "${onsets[2]}"
 check_middle_splits 40 || fail "a split between words is off by more than 40 ms"
 [ "${f[2]}" -eq $FED_PAUSES ] || fail "expected $FED_PAUSES pauses, got ${f[2]}"
 awk -v i="${f[1]}" -v s="$FED_SILENCE" -v t="${f[0]}" 'BEGIN { d = i - s * 1000 / t; print "idle fraction " i ", fed " s * 1000 / t

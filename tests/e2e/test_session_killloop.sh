@@ -8,7 +8,6 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib/x11.sh"
 probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/session_probe"; [ -x "$probe" ] || fail "no probe at $probe"
-export QT_QPA_PLATFORM=xcb
 KILLS=${KILLS:-200}
 work=$(mktemp -d /tmp/killloop.XXXXXX)
 LINE='^[0-9.e+-]+\|[0-9.e+-]+\|[0-9]+(\|-?[0-9]+)*\[\][^|]*\|[0-9]+\|-?[0-9]+$'

@@ -16,7 +16,6 @@ mount -t tmpfs -o mode=0755 tmpfs /srv 2>/dev/null || { echo "SKIP: cannot mount
 export HOME=/srv/home XDG_DATA_HOME=/srv/home/.local/share XDG_CONFIG_HOME=/srv/home/.config
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 source "$here/lib/x11.sh"
-export QT_QPA_PLATFORM=xcb
 DATA=$(dirname "$SESSION_FILE") BACKUPS="$(dirname "$SESSION_FILE")/backups" REST=0.8
 lines() { if [ -f "$SESSION_FILE" ]; then grep -c '' "$SESSION_FILE"; else echo 0; fi; }
 start_cadenza() {

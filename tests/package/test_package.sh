@@ -10,17 +10,12 @@ build=$1 cpack=$2 version=$3 id=$4 source=$5
 SKIP=77
 
 for tool in "$cpack" dpkg-deb dpkg dpkg-shlibdeps file lintian desktop-file-validate appstreamcli; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
-        exit $SKIP
-    fi
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"; exit $SKIP; }
 done
 
 fail=0
-check() { # message, then a command that must succeed
-    msg=$1; shift
-    if "$@"; then echo "ok   $msg"; else echo "FAIL $msg"; fail=1; fi
-}
+# check MESSAGE COMMAND...: the command must succeed.
+check() { msg=$1; shift; if "$@"; then echo "ok   $msg"; else echo "FAIL $msg"; fail=1; fi; }
 
 out=$build/package-test
 rm -rf "$out"
@@ -31,15 +26,9 @@ echo "ok   built $(basename "$deb")"
 
 # The files, exactly: a stray install rule shows up here.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort >"$out/files"
-{
-    echo ./usr/bin/cadenza
-    echo "./usr/share/applications/$id.desktop"
-    echo ./usr/share/doc/cadenza/changelog.gz
-    echo ./usr/share/doc/cadenza/copyright
-    for s in 16 22 24 32 48 64 128; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
-    echo ./usr/share/man/man1/cadenza.1.gz
-    echo "./usr/share/metainfo/$id.metainfo.xml"
-} | sort >"$out/expected"
+{ printf '%s\n' ./usr/bin/cadenza "./usr/share/applications/$id.desktop" ./usr/share/doc/cadenza/changelog.gz \
+      ./usr/share/doc/cadenza/copyright ./usr/share/man/man1/cadenza.1.gz "./usr/share/metainfo/$id.metainfo.xml"
+  for s in 16 22 24 32 48 64 128; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done; } | sort >"$out/expected"
 check "file list" diff -u "$out/expected" "$out/files"
 check "owned by root, no world-writable entry" sh -c \
     'dpkg-deb -c "$1" | awk '"'"'$2 != "root/root" || $1 ~ /^.{8}w/ { bad = 1; print } END { exit bad }'"'" - "$deb"

@@ -1,6 +1,6 @@
 # A scripted solve through the virtual microphone, and the word onsets of the
-# audio it plays as the capture would see them. Source after x11.sh and
-# pulse.sh, with $probe (mic_probe), $work and $VOICE set.
+# audio it plays as the capture would see them. Sources x11.sh and pulse.sh and
+# sets $probe (mic_probe) and $VOICE; the script sets $work.
 #   check_onsets WAV COUNT     every byte phase of the capture block, with and
 #                              without a half-sample shift, gives COUNT onsets, at
 #                              the threshold and one step of the level scale (a
@@ -10,8 +10,14 @@
 #   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
 #                              STOP_MS of WAV time; repeats a stalled run; leaves
 #                              the stored line in $line, times in t0, t_start, t_stop
+#   check_edge_splits O1 ON    the first split (start to onset O1) and the last
+#                              (onset ON to stop) within 250 ms of the audio's
 #   check_middle_splits TOLERANCE_MS   the splits between words against those
 #                              the audio gives in check_onsets
+
+source "$(dirname "${BASH_SOURCE[0]}")/x11.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/pulse.sh"
+probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" VOICE=5.0
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
@@ -75,6 +81,14 @@ run_solve() {
     # The first device entries give 8000 Hz mono unsigned 8-bit; 80 bytes is 10 ms of it.
     grep -qx 'format=8000/1/8/2' "$work/record.txt" && grep -qx 'buffer=80' "$work/record.txt" || fail "wrong format or buffer"
     IFS='|' read -r -a f <<<"${line%%\[\]*}"; splits=("${f[@]:3}")
+}
+
+check_edge_splits() {
+    local fed=($(($1 - t_start + t0)) $((t_stop - t0 - $2))) n=$((${#splits[@]} - 1)) k e
+    for k in 0 1; do
+        e=$((splits[n * k] - fed[k])); e=${e#-}
+        echo "split $((n * k + 1)): got ${splits[n * k]}, fed ${fed[k]}, off by $e ms"; [ $e -le 250 ] || fail "split $((n * k + 1)) off by $e ms"
+    done
 }
 
 # A split between words must lie within TOLERANCE of what the audio gives at

@@ -5,6 +5,7 @@ X11_TMPDIR=""
 # The file the program keeps the session in, and where older versions kept it.
 SESSION_FILE="${XDG_DATA_HOME:-$HOME/.local/share}/Merlo/Cadenza/cadenza.times"
 LEGACY_SESSION_FILE=/tmp/cadenza.times
+export QT_QPA_PLATFORM=xcb  # the program runs on the X server these scripts start
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "[$(date +%H:%M:%S.%N | cut -c1-12)] $*" >&2; }
