@@ -36,6 +36,31 @@ private slots:
         QCOMPARE(levels::captureFormat(built, false, nearest), built); // unless the sink cannot read it
     }
 
+    void sinkGathersWholeBlocksFromPieces() // the audio server hands out a few bytes at a time
+    {
+        AudioLevelsIODevice sink(nullptr);
+        sink.open(QIODevice::WriteOnly);
+        sink.blockBytes = 80;
+        QByteArray stream(400, char(128)); // five blocks, each its own level
+        for (int b = 0; b < 5; ++b)
+            for (int i = 0; i < 10; ++i)
+                stream[80 * b + 8 * i] = char(128 + 10 * (b + 1) + (i % 3));
+        const int pieces[] = {1, 7, 30, 0, 42, 120, 200};
+        int at = 0;
+        for (const int n : pieces) {
+            QCOMPARE(sink.write(stream.mid(at, n)), qint64(n));
+            at += n;
+            if (at < 80)
+                QVERIFY(sink.recentIndex == 0 && sink.currentLevel == 0.0); // no level from part of a block
+        }
+        QCOMPARE(sink.recentIndex, 5);
+        for (int b = 0; b < 5; ++b)
+            QCOMPARE(sink.recentLevels[std::size_t(b)], levels::u8Level(quint8(128 + 10 * (b + 1) + 1)));
+        QCOMPARE(sink.currentLevel, double(sink.recentLevels[4]));
+        QCOMPARE(sink.write(stream.left(79)), qint64(79)); // a block not yet whole leaves everything as it was
+        QCOMPARE(sink.recentIndex, 5);
+    }
+
     void decodesWideSignedFloatAndBigEndianSamples() // the first channel of frame 0 of an 8-frame block, the rest junk
     {
         using F = levels::SampleFormat;

@@ -46,13 +46,16 @@ bool Cadenza::startCapture(const QAudioDeviceInfo &device)
 
     auto *input = new QAudioInput(device, format, this);
     // About 10 ms of audio per block, so the level is fresh on every tick;
-    // never fewer than one sampled frame group.
+    // never fewer than one sampled frame group. The input may hand it over in
+    // pieces; the sink puts the blocks together.
     const int bytes10ms = format.bytesForDuration(10000);
     const int minimum = levels::frameStride * qMax(1, format.bytesPerFrame());
-    input->setBufferSize(qMax(bytes10ms, minimum));
+    const int blockBytes = qMax(bytes10ms, minimum);
+    input->setBufferSize(blockBytes);
 
     auto *sink = new AudioLevelsIODevice(this);
     sink->format = levels::sampleFormatOf(format);
+    sink->blockBytes = blockBytes;
     sink->open(QIODevice::WriteOnly);
     input->start(sink);
     if (input->state() == QAudio::StoppedState && input->error() != QAudio::NoError) {
