@@ -1,5 +1,6 @@
 // The real window under the real X and audio servers, reporting what capture
-// delivered as key=value lines, then "record" and one "t level" line a sample.
+// delivered as key=value lines, then "record" and one "t level blocks" line a
+// sample, blocks being how many blocks reached the sink since the sample before.
 //   mic_probe window result-file   runs the program as it is (keys and closing
 //                                  come from outside), reports when it ends
 //   mic_probe switch result-file   drops the running capture, then chooses the
@@ -8,10 +9,16 @@
 //                                  or "jack", ALSA's outlets for absent servers)
 //                                  while capture runs, answers the note
 // and, without a window, for making and checking the audio that is played:
-//   mic_probe onsets FILE.u8 THRESHOLD  the word onsets in FILE (8000 Hz unsigned
-//                                  8-bit mono) for capture blocks starting at each
-//                                  of the 80 byte phases of a 10 ms block, one
-//                                  line a phase: "phase: ms ms ...", in file time
+//   mic_probe onsets FILE.u8 THRESHOLD [VARIANTS]  the word onsets in FILE (8000 Hz
+//                                  unsigned 8-bit mono) for capture blocks starting
+//                                  at each of the 80 byte phases of a 10 ms block,
+//                                  one line a phase: "phase: ms ms ...", in file
+//                                  time; and VARIANTS lines "phase/v: ..." a phase
+//                                  with ticks that sample a neighbouring block
+//   mic_probe phases FILE.u8 RESULT THRESHOLD  the byte phases at which FILE's
+//                                  blocks give the levels of a window run's record
+//                                  (RESULT), when FILE was recorded byte for byte,
+//                                  and the onsets of FILE as the ticks met it
 //   mic_probe turning SECONDS SEED THRESHOLD FILE.s16   fast turning (signed
 //                                  16-bit mono, 8000 Hz)
 
@@ -35,6 +42,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <random>
 
 static void writeFile(const QString &name, const QByteArray &text)
 {
@@ -45,6 +54,22 @@ static void writeFile(const QString &name, const QByteArray &text)
     }
 }
 
+// Calls back on every timer event of the watched object, before it is handled.
+class TickWatch : public QObject
+{
+public:
+    explicit TickWatch(std::function<void()> f) : onTick(std::move(f)) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Timer)
+            onTick();
+        return false;
+    }
+
+private:
+    std::function<void()> onTick;
+};
+
 static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
 {
     QElapsedTimer wait;
@@ -54,27 +79,108 @@ static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
     return w.audioDevice && w.audioDevice->currentLevel != 0.0;
 }
 
-// The capture's view of a file: blocks of 80 bytes from each byte phase, the
-// sink's level code, the word rule.
-static int fileOnsets(const char *name, float threshold)
+// The capture's view of a file: blocks of 80 bytes from a byte phase, the
+// sink's level code.
+static std::vector<float> blockLevels(const QByteArray &audio, int phase)
+{
+    std::vector<float> values, out;
+    for (int at = phase; at + 80 <= audio.size(); at += 80) {
+        levels::decodeBlock(audio.constData() + at, 80, levels::SampleFormat(), values);
+        float level = 0.0f;
+        levels::blockLevel(values, level);
+        out.push_back(level);
+    }
+    return out;
+}
+
+static bool readFile(const char *name, QByteArray &out)
 {
     QFile f(QString::fromLocal8Bit(name));
     if (!f.open(QIODevice::ReadOnly))
+        return false;
+    out = f.readAll();
+    return true;
+}
+
+// Each sample of the record is the level of the block a known number of blocks
+// after the first sample's. Prints the phases under which the file's blocks
+// give the most samples, "N of M samples agree at phases P ...", then the word
+// onsets (file time) of the file's levels as the ticks met them at the first
+// of those phases: "replay: ms ms ...".
+static int recordPhases(const char *audioName, const char *resultName, float threshold)
+{
+    QByteArray audio, result;
+    if (!readFile(audioName, audio) || !readFile(resultName, result))
         return 1;
-    const QByteArray audio = f.readAll();
-    std::vector<float> values;
-    for (int phase = 0; phase < 80; ++phase) {
-        std::vector<float> record;
-        for (int at = phase; at + 80 <= audio.size(); at += 80) {
-            levels::decodeBlock(audio.constData() + at, 80, levels::SampleFormat(), values);
-            float level = 0.0f;
-            levels::blockLevel(values, level);
-            record.push_back(level);
+    std::vector<float> level;
+    std::vector<qint64> block; // blocks after the first sample's
+    bool inRecord = false;
+    for (const QByteArray &line : result.split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (inRecord && f.size() == 3) {
+            level.push_back(f[1].toFloat());
+            const int blocks = f[2].toInt(); // -1: not known, most likely one
+            block.push_back(block.empty() ? 0 : block.back() + (blocks < 0 ? 1 : blocks));
         }
-        std::printf("%d:", phase);
-        for (const qint32 o : analysis::voiceOnsets(record, threshold, 0))
-            std::printf(" %d", (o * 80 + phase) / 8);
-        std::printf("\n");
+        inRecord = inRecord || line == "record";
+    }
+    if (level.empty())
+        return 1;
+    int best = -1, bestFirst = 0;
+    std::vector<int> found;
+    for (int phase = 0; phase < 80; ++phase) {
+        const std::vector<float> L = blockLevels(audio, phase);
+        for (qint64 first = 0; first + block.back() < qint64(L.size()); ++first) {
+            int agree = 0;
+            for (std::size_t k = 0; k < level.size(); ++k)
+                agree += std::fabs(L[std::size_t(first + block[k])] - level[k]) < 1e-3f ? 1 : 0;
+            if (agree > best) {
+                found.clear();
+                bestFirst = int(first);
+            }
+            if (agree >= best) {
+                best = agree;
+                if (found.empty() || found.back() != phase)
+                    found.push_back(phase);
+            }
+        }
+    }
+    std::printf("%d of %zu samples agree at phases", best, level.size());
+    for (const int phase : found)
+        std::printf(" %d", phase);
+    const std::vector<float> L = blockLevels(audio, found.front());
+    std::vector<float> replay;
+    for (const qint64 b : block)
+        replay.push_back(L[std::size_t(bestFirst + b)]);
+    std::printf("\nreplay:");
+    for (const qint32 o : analysis::voiceOnsets(replay, threshold, 0))
+        std::printf(" %lld", ((bestFirst + block[std::size_t(o)]) * 80 + found.front()) / 8);
+    std::printf("\n");
+    return 0;
+}
+
+// The word onsets of a file as the capture sees it, at each byte phase: first
+// the blocks' own levels ("phase:"), then as ticks that now and then meet the
+// block before or after might sample them ("phase/variant:").
+static int fileOnsets(const char *name, float threshold, int variants)
+{
+    QByteArray audio;
+    if (!readFile(name, audio))
+        return 1;
+    std::mt19937 random(1);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    for (int phase = 0; phase < 80; ++phase) {
+        const std::vector<float> blocks = blockLevels(audio, phase);
+        for (int v = 0; v <= variants; ++v) {
+            std::vector<float> record = blocks;
+            for (std::size_t k = 1; v > 0 && k + 1 < blocks.size(); ++k)
+                if (uniform(random) < 0.15)
+                    record[k] = blocks[uniform(random) < 0.5 ? k - 1 : k + 1];
+            std::printf(v ? "%d/%d:" : "%d:", phase, v);
+            for (const qint32 o : analysis::voiceOnsets(record, threshold, 0))
+                std::printf(" %d", (o * 80 + phase) / 8);
+            std::printf("\n");
+        }
     }
     return 0;
 }
@@ -92,8 +198,10 @@ static int writeTurning(int seconds, unsigned seed, float threshold, const char 
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && QByteArray(argv[1]) == "onsets")
-        return fileOnsets(argv[2], QByteArray(argv[3]).toFloat());
+    if ((argc == 4 || argc == 5) && QByteArray(argv[1]) == "onsets")
+        return fileOnsets(argv[2], QByteArray(argv[3]).toFloat(), argc == 5 ? QByteArray(argv[4]).toInt() : 0);
+    if (argc == 5 && QByteArray(argv[1]) == "phases")
+        return recordPhases(argv[2], argv[3], QByteArray(argv[4]).toFloat());
     if (argc == 6 && QByteArray(argv[1]) == "turning")
         return writeTurning(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toUInt(), QByteArray(argv[4]).toFloat(), argv[5]);
     requireIsolation(); // the window reads and writes the session and the settings
@@ -108,6 +216,15 @@ int main(int argc, char **argv)
     QTextStream s(&out);
 
     if (mode == "window") {
+        // The ring index as each tick finds it, before the tick samples the level.
+        std::vector<qint32> ringAt;
+        TickWatch watch([&] {
+            if (w.running && w.audioDevice) {
+                ringAt.resize(w.levels.size() + 1, -1);
+                ringAt.back() = w.audioDevice->recentIndex;
+            }
+        });
+        w.installEventFilter(&watch);
         const int rc = app.exec();
         const auto &lv = w.levels;
         const auto &lt = w.levelTimes;
@@ -123,8 +240,10 @@ int main(int argc, char **argv)
         for (qint32 o : w.findVoiceOnsets())
             s << o << ' ';
         s << "\nrecord\n";
-        for (std::size_t i = 0; i < lt.size(); ++i)
-            s << lt[i] << ' ' << lv[i] << '\n';
+        for (std::size_t i = 0; i < lt.size(); ++i) {
+            const bool known = i > 0 && i < ringAt.size() && ringAt[i] >= 0 && ringAt[i - 1] >= 0;
+            s << lt[i] << ' ' << lv[i] << ' ' << (known ? (ringAt[i] - ringAt[i - 1] + 100) % 100 : -1) << '\n';
+        }
         s.flush();
         writeFile(resultFile, out);
         return rc;

@@ -2,9 +2,11 @@
 # A free-splits solve through a virtual microphone: eight natural words in two
 # voices at a calm pace, as espeak-ng says them (peak -1 dBFS, not clipped, not
 # shaped), 1.3 s apart under fast turning. Every word gives exactly one split.
+# The microphone runs at the program's own rate and the file is what the
+# program asks for (8000 Hz unsigned 8-bit), so it records the file's bytes.
 set -u
-source "$(dirname "$0")/lib/micsolve.sh"; work=$(mktemp -d /tmp/micwords.XXXXXX)
-WORDS="cross okay yes stop four fine now done" VOICES=(en-gb en-us+f3)
+source "$(dirname "$0")/lib/micsolve.sh"; work=$(mktemp -d /tmp/micwords.XXXXXX) VMIC_RATE=8000
+WORDS="cross okay stop yes four fine now done" VOICES=(en-gb en-us+f3)
 
 # The words, each in its 1.3 s slot after 2 s of turning alone, and 1 s at the end.
 sox -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 2.0 || fail "sox failed"
@@ -21,7 +23,7 @@ sox "$work/lead.wav" $slots "$work/speech.wav" pad 0 1.0 || fail "sox failed"
 seconds=$(soxi -D "$work/speech.wav")
 "$probe" turning 20 11 "$VOICE" "$work/turning.s16" || fail "mic_probe turning failed"
 sox -t raw -r 8000 -e signed -b 16 -c 1 "$work/turning.s16" "$work/turning.wav" trim 0 "$seconds"
-sox -D -m -v 1 "$work/speech.wav" -v 1 "$work/turning.wav" "$work/solve.wav" 2>/dev/null || fail "sox failed"
+sox -D -m -v 1 "$work/speech.wav" -v 1 "$work/turning.wav" -e unsigned -b 8 "$work/solve.wav" 2>/dev/null || fail "sox failed"
 # Wherever the capture's blocks start, the audio holds exactly the eight words.
 check_onsets "$work/solve.wav" 8 || fail "the audio does not give 8 word onsets at every block phase"
 read -r -a onsets <<<"$(sed -n '1s/^0://p' "$work/onsets.txt")"

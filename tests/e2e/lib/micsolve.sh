@@ -1,12 +1,17 @@
 # A scripted solve through the virtual microphone, and the word onsets of the
 # audio it plays as the capture would see them. Sources x11.sh and pulse.sh and
 # sets $probe (mic_probe) and $VOICE; the script sets $work.
-#   check_onsets WAV COUNT     every byte phase of the capture block, with and
-#                              without a half-sample shift, gives COUNT onsets, at
+#   check_onsets WAV COUNT     every byte phase of the capture block gives COUNT
+#                              onsets; leaves all the "phase: ms ms ..." lines in
+#                              $work/onsets.txt, phase 0 first. A WAV of 8000 Hz
+#                              unsigned 8-bit played into a microphone at
+#                              VMIC_RATE=8000 is recorded byte for byte, so its
+#                              bytes are what is checked, also as 50 patterns of
+#                              ticks that meet a neighbouring block might sample
+#                              them. Any other is resampled on its way: it is
+#                              checked with and without a half-sample shift, at
 #                              the threshold and one step of the level scale (a
-#                              sample off by one) either side; leaves all the
-#                              "phase: ms ms ..." lines in $work/onsets.txt, the
-#                              first 80 at the threshold without a shift
+#                              sample off by one) either side.
 #   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
 #                              STOP_MS of WAV time; repeats a stalled run; leaves
 #                              the stored line in $line, times in t0, t_start, t_stop
@@ -22,13 +27,19 @@ probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" VOICE=5.0
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 check_onsets() {
-    local shift t
+    local shifts="0 2" thresholds shift t variants=0
+    thresholds=$(awk -v v="$VOICE" 'BEGIN { print v, v - 0.5, v + 0.5 }')
+    exact=""
+    if [ "${VMIC_RATE:-}" = 8000 ] && [ "$(soxi -r "$1")/$(soxi -e "$1")/$(soxi -b "$1")" = "8000/Unsigned Integer PCM/8" ]; then
+        shifts=exact thresholds=$VOICE exact=1 variants=50
+    fi
     rm -f "$work"/onsets*.txt
-    for shift in 0 2; do  # in quarter samples: the capture's samples need not fall on the file's
-        sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 \
-            "$work/capture.u8" || fail "sox failed"
-        for t in $(awk -v v="$VOICE" 'BEGIN { print v, v - 0.5, v + 0.5 }'); do
-            "$probe" onsets "$work/capture.u8" "$t" >"$work/found.txt" || fail "mic_probe onsets failed"
+    for shift in $shifts; do  # in quarter samples: the capture's samples need not fall on the file's
+        if [ "$shift" = exact ]; then sox -V1 -D "$1" -t raw "$work/capture.u8"
+        else sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 "$work/capture.u8"
+        fi || fail "sox failed"
+        for t in $thresholds; do
+            "$probe" onsets "$work/capture.u8" "$t" $variants >"$work/found.txt" || fail "mic_probe onsets failed"
             awk -v n="$2" -v t="$t" -v s="$shift" 'NF - 1 != n { print "shift " s "/4, phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
                 END { exit bad }' "$work/found.txt" >&2 || return 1
             cat "$work/found.txt" >>"$work/onsets.txt"
@@ -55,18 +66,30 @@ solve_once() {
     line=$(cat "$SESSION_FILE")
 }
 
-# A stalled run: a tick held off > 30 ms near an onset, the start or the stop,
-# audio stalled before an onset (5 equal levels), or < 85 % of samples.
+# A stalled run, from the record: fewer than 85 % of the samples; a tick held
+# off > 30 ms at the start, the stop or around a word; or the audio late
+# around a word (150 ms before its onset to 300 ms after, where its
+# onset and length are decided): a block sampled by three ticks, or two blocks
+# in a row that no tick sampled. The words are those of $onsets (WAV time).
 tick_was_starved() {
-    awk -v solve="$1" '/^onsets=/ { sub("onsets=", ""); n = split($0, o, " ") }
-        /^record$/ { rec = 1; next } rec { t[i] = $1; l[i] = $2; i++ }
+    awk -v solve="$1" -v lead=$((t_start - t0)) -v fed="${onsets[*]}" '
+        /^record$/ { rec = 1; next } rec { t[i] = $1; b[i] = $3; i++ }
         END { if (i < 0.85 * solve / 10) exit 0
-            for (j = 1; j < i; j++) { if (t[j] - t[j - 1] <= 30) continue
-                if (t[j] <= 300 || t[j] >= t[i - 1] - 300) exit 0
-                for (k = 1; k <= n; k++) if (t[j] >= t[o[k]] - 100 && t[j] <= t[o[k]] + 100) exit 0 }
-            for (k = 1; k <= n; k++) { same = 0; for (j = o[k] - 1; j > 0 && t[j] >= t[o[k]] - 150; j--) {
-                same = (l[j] == l[j - 1] && l[j] > 0.4) ? same + 1 : 0; if (same >= 4) exit 0 } }
+            n = split(fed, o, " "); for (k = 1; k <= n; k++) o[k] -= lead
+            for (j = 1; j < i; j++) { near = 0
+                for (k = 1; k <= n; k++) near = near || (t[j] >= o[k] - 150 && t[j] <= o[k] + 300)
+                if (t[j] - t[j - 1] > 30 && (near || t[j] <= 300 || t[j] >= t[i - 1] - 300)) exit 0
+                if (near && (b[j] >= 3 || (b[j] == 0 && b[j - 1] == 0))) exit 0 }
             exit 1 }' "$work/record.txt"
+}
+
+# A file recorded byte for byte: whether some sample of the record is not the
+# level of the file's block that the tick met (the audio did not arrive whole);
+# leaves the onsets of the file as the ticks met it in $work/replay.txt.
+audio_not_whole() {
+    "$probe" phases "$work/capture.u8" "$work/record.txt" "$VOICE" >"$work/replay.txt" || fail "mic_probe phases failed"
+    head -1 "$work/replay.txt"
+    awk 'NR == 1 { exit !($1 < $3) }' "$work/replay.txt"
 }
 
 run_solve() {
@@ -74,7 +97,7 @@ run_solve() {
     for attempt in 1 2 3 4; do
         solve_once "$1" "$2"
         echo "$line; $(grep -E '^(format|buffer|samples|late_gaps)=' "$work/record.txt" | tr '\n' ' ')"
-        tick_was_starved "${line%%|*}" || break
+        tick_was_starved "${line%%|*}" || { [ -n "$exact" ] && audio_not_whole; } || break
         note "attempt $attempt: the refresh tick or the audio stalled where it matters; repeating"
         [ $attempt -lt 4 ] || fail "stalled in four attempts: the machine is too busy to measure splits"
     done
@@ -91,10 +114,11 @@ check_edge_splits() {
     done
 }
 
-# A split between words must lie within TOLERANCE of what the audio gives at
-# some block phase, shift and threshold step: the capture's phase is unknown and
-# its levels can be a step off, and where a word starts near the threshold its
-# first loud level moves with both.
+# A split between words must lie within TOLERANCE of what the audio gives. A
+# file recorded byte for byte gives the onsets of its blocks as the ticks met
+# them. Resampled audio's phase is unknown and its levels can be a step off,
+# and where a word starts near the threshold its first loud level moves with
+# both: there, any phase, shift and threshold step will do.
 check_middle_splits() {
     echo "${splits[*]}" | awk -v tol="$1" 'NR == FNR { n = split($0, got, " "); next }
         NF - 1 == n - 1 { for (k = 2; k < n; k++) { d = $(k + 1) - $k
@@ -102,5 +126,5 @@ check_middle_splits() {
         END { bad = 0; for (k = 2; k < n; k++) {
                 e = got[k] < lo[k] ? lo[k] - got[k] : (got[k] > hi[k] ? got[k] - hi[k] : 0)
                 printf "split %d: got %d, fed %d..%d, off by %d ms\n", k, got[k], lo[k], hi[k], e; bad += e > tol }
-            exit bad }' - "$work/onsets.txt"
+            exit bad }' - <(if [ -n "$exact" ]; then sed -n 's/^replay:/r:/p' "$work/replay.txt"; else cat "$work/onsets.txt"; fi)
 }

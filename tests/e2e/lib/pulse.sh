@@ -1,6 +1,8 @@
 # A private PulseAudio whose default source is a virtual microphone: whatever
 # play_wav plays into the null sink "vmic" is what the program records.
 #   pulse_start | play_wav FILE | pulse_kill (SIGKILL, as a crash) | pulse_stop
+# The microphone runs at $VMIC_RATE Hz (44100 unless set): at the program's own
+# 8000 Hz nothing is resampled, and it records the played file's samples.
 # An idle null sink runs at 2 s latency and its monitor then hands out 2 s
 # chunks: a silent null source looped in at 50 ms keeps it clocked, and one
 # suspend/resume makes the new latency take effect.
@@ -32,8 +34,8 @@ pulse_start() {
     pulse_client_env
     cat >"$PULSE_DIR/server.pa" <<EOF
 load-module module-native-protocol-unix socket=$PULSE_RUNTIME_PATH/native auth-anonymous=1
-load-module module-null-sink sink_name=vmic rate=44100 channels=1
-load-module module-null-source source_name=vclock rate=44100 channels=1
+load-module module-null-sink sink_name=vmic rate=${VMIC_RATE:-44100} channels=1
+load-module module-null-source source_name=vclock rate=${VMIC_RATE:-44100} channels=1
 load-module module-loopback source=vclock sink=vmic latency_msec=50
 set-default-source vmic.monitor
 set-default-sink vmic
