@@ -145,6 +145,8 @@ static int recordPhases(const char *audioName, const char *resultName, float thr
             }
         }
     }
+    if (found.empty())
+        return 1; // a record longer than the file
     std::printf("%d of %zu samples agree at phases", best, level.size());
     for (const int phase : found)
         std::printf(" %d", phase);
