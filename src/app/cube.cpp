@@ -8,13 +8,7 @@ namespace {
 
 // The six clockwise quarter turns, in face order R L U D F B: for each place,
 // the piece the turn brings there and the twist or flip it picks up.
-struct Turn
-{
-    std::array<std::uint8_t, 8> cp, co;
-    std::array<std::uint8_t, 12> ep, eo;
-};
-
-const Turn quarterTurns[6] = {
+const Cube quarterTurns[6] = {
     // R
     {{{4, 1, 2, 0, 7, 5, 6, 3}}, {{2, 0, 0, 1, 1, 0, 0, 2}},
      {{8, 1, 2, 3, 11, 5, 6, 7, 4, 9, 10, 0}}, {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}},
@@ -35,22 +29,11 @@ const Turn quarterTurns[6] = {
      {{0, 1, 2, 11, 4, 5, 6, 10, 8, 9, 3, 7}}, {{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 1}}},
 };
 
-Cube turnCube(int face)
-{
-    const Turn &t = quarterTurns[face];
-    Cube c;
-    c.cp = t.cp;
-    c.co = t.co;
-    c.ep = t.ep;
-    c.eo = t.eo;
-    return c;
-}
-
 std::array<Cube, moveCount> makeMoveCubes()
 {
     std::array<Cube, moveCount> m;
     for (int f = 0; f < 6; ++f) {
-        const Cube q = turnCube(f);
+        const Cube &q = quarterTurns[f];
         m[f * 3] = q;
         m[f * 3 + 1] = multiply(q, q);
         m[f * 3 + 2] = multiply(m[f * 3 + 1], q);
