@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 
+#include "app/commandline.h"
 #include "app/randomscrambler.h"
 #include "app/keyroute.h"
 #include "app/scramble.h"
@@ -84,8 +85,7 @@ Cadenza::Cadenza(QWidget *parent)
     ui->scramblePicture->setAccessibleName(tr("Scramble picture"));
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cube.png")));
-    QCoreApplication::setOrganizationName(QStringLiteral("Merlo"));
-    QCoreApplication::setApplicationName(QStringLiteral("Cadenza"));
+    setApplicationIdentity();
 
     QSettings settings;
     const QString storedPath = settings.value(QStringLiteral("CurrentPath")).toString();

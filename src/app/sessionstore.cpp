@@ -1,5 +1,6 @@
 #include "app/sessionstore.h"
 #include "app/cadenza.h"
+#include "app/commandline.h"
 #include "app/timesfile.h"
 
 #include <QCoreApplication>
@@ -101,8 +102,7 @@ QString sessionFolder()
 {
     // The names key both the settings and this folder; set here too so that a
     // path asked for before the window exists is already the right one.
-    QCoreApplication::setOrganizationName(QStringLiteral("Merlo"));
-    QCoreApplication::setApplicationName(QStringLiteral("Cadenza"));
+    setApplicationIdentity();
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
