@@ -237,13 +237,17 @@ void drawComposed(QPainter &painter, const std::vector<LinesOnX> &onX, int w, co
     painter.drawImage(QPoint(0, firstRow), image);
 }
 
-bool composingApplies(QPainter &painter, const Geometry &g)
+// The device pixel ratio at which the strip can be composed into an image
+// instead of drawn line by line (an untransformed, antialiased, opaque
+// SourceOver painter on a strip with width), or 0 where it cannot.
+qreal composingRatio(QPainter &painter, const Geometry &g)
 {
     const QPaintDevice *device = painter.device();
-    return g.w > 0 && device && device->devicePixelRatioF() == 1.0
-           && painter.worldTransform().type() == QTransform::TxNone
-           && painter.compositionMode() == QPainter::CompositionMode_SourceOver
-           && painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0;
+    if (g.w <= 0 || !device || painter.worldTransform().type() != QTransform::TxNone
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver
+        || !painter.testRenderHint(QPainter::Antialiasing) || painter.opacity() != 1.0)
+        return 0.0;
+    return device->devicePixelRatioF();
 }
 
 // ---- the composed strip at a fractional device pixel ratio ----------------
@@ -421,15 +425,6 @@ void drawComposedScaled(QPainter &painter, const std::vector<std::vector<Run>> &
     }
 }
 
-bool scaledComposingApplies(QPainter &painter, const Geometry &g)
-{
-    const QPaintDevice *device = painter.device();
-    return g.w > 0 && device && device->devicePixelRatioF() != 1.0 && device->devicePixelRatioF() >= 1.0
-           && painter.worldTransform().type() == QTransform::TxNone
-           && painter.compositionMode() == QPainter::CompositionMode_SourceOver
-           && painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0;
-}
-
 // Index one past the last sample whose column is at most x.
 std::size_t endOfColumn(int x, std::size_t n, int w)
 {
@@ -507,7 +502,7 @@ void paintSecondTicks(QPainter &painter, const Input &input, const Geometry &g, 
     if (!(t > 0.0f))
         return;
     const int ticks = int(t + 1.0f);
-    if (asLines || ticks <= ticksDrawnAsLines || !composingApplies(painter, g)) {
+    if (asLines || ticks <= ticksDrawnAsLines || composingRatio(painter, g) != 1.0) {
         // Ticks are all alike, so which of a column's ticks are drawn does
         // not matter; past endLinesKept on one column the rest change less
         // than a level, and a solve of days stays bounded by the width.
@@ -547,11 +542,12 @@ void paintWith(QPainter &painter, const Input &input, bool everySample)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::NoBrush);
     if (g.n > 0) {
+        const qreal ratio = g.bottom > g.top ? composingRatio(painter, g) : 0.0;
         if (everySample || g.n <= std::size_t(std::max(g.w, 0)))
             drawSampleLines(painter, input, g, 0, g.n);
-        else if (g.bottom > g.top && composingApplies(painter, g))
+        else if (ratio == 1.0)
             paintComposedStrip(painter, input, g);
-        else if (g.bottom > g.top && scaledComposingApplies(painter, g))
+        else if (ratio > 1.0)
             paintComposedStripScaled(painter, input, g);
         else
             paintLastLinePerColumn(painter, input, g);
