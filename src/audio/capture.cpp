@@ -10,7 +10,6 @@
 #include <QAudioInput>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <algorithm>
 
 namespace {
 
@@ -141,10 +140,7 @@ void Cadenza::selectInitialInputDevice(const QString &storedDevice, bool hasStor
         currentDevice = storedDevice;
     if (!currentDevice.isEmpty()) {
         const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-        QStringList names;
-        for (const QAudioDeviceInfo &candidate : devices)
-            names << candidate.deviceName();
-        const int index = devicechoice::startIndex(names, currentDevice);
+        const int index = devicechoice::startIndex(devicechoice::namesOf(devices), currentDevice);
         if (index >= 0)
             d = devices.at(index);
     }
@@ -164,9 +160,7 @@ void Cadenza::on_actionAudio_Input_triggered()
     const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
     if (devices.isEmpty())
         return;
-    QStringList names;
-    for (const QAudioDeviceInfo &d : devices)
-        names << d.deviceName();
+    const QStringList names = devicechoice::namesOf(devices);
     const int preselected = devicechoice::preselected(names, currentDevice);
 
     bool ok = false;
@@ -180,9 +174,8 @@ void Cadenza::on_actionAudio_Input_triggered()
     const QAudioDeviceInfo d = devices.at(index);
     // Qt's PulseAudio input waits for ever on a source that has gone: only a
     // device that is still listed now is started.
-    const auto listedNow = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    const bool stillListed = std::any_of(listedNow.begin(), listedNow.end(),
-                                         [&](const QAudioDeviceInfo &n) { return n.deviceName() == d.deviceName(); });
+    const bool stillListed =
+        devicechoice::namesOf(QAudioDeviceInfo::availableDevices(QAudio::AudioInput)).contains(d.deviceName());
 
     // The working capture keeps running until the new one has started; without
     // a capture (none at start-up, or one that failed) the chosen device simply

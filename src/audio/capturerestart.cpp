@@ -1,6 +1,7 @@
 #include "audio/capturerestart.h"
 
 #include "app/cadenza.h"
+#include "audio/devicechoice.h"
 
 #include <QAudioInput>
 #include <QElapsedTimer>
@@ -57,11 +58,8 @@ void CaptureRestarter::retry()
     // The list is read on every tick: Qt's PulseAudio input waits for ever on
     // a source that has gone, so only devices listed just now are started.
     const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    QStringList names;
-    for (const QAudioDeviceInfo &d : devices)
-        names << d.deviceName();
     const capturechoice::Order order =
-        capturechoice::restartOrder(names, window->currentDevice, QAudioDeviceInfo::defaultInputDevice().deviceName());
+        capturechoice::restartOrder(devicechoice::namesOf(devices), window->currentDevice, QAudioDeviceInfo::defaultInputDevice().deviceName());
     bool started = false;
     for (std::size_t i = 0; i < order.preferred.size() && !started; ++i)
         started = window->startCapture(devices.at(order.preferred[i]));

@@ -4,6 +4,14 @@
 
 namespace devicechoice {
 
+QStringList namesOf(const QList<QAudioDeviceInfo> &devices)
+{
+    QStringList names;
+    for (const QAudioDeviceInfo &d : devices)
+        names << d.deviceName();
+    return names;
+}
+
 bool usable(bool isNull, int rates, int channels, int sizes, int codecs)
 {
     return !isNull && rates > 0 && channels > 0 && sizes > 0 && codecs > 0;

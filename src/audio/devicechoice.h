@@ -1,12 +1,17 @@
 #ifndef CADENZA_DEVICECHOICE_H
 #define CADENZA_DEVICECHOICE_H
 
+#include <QAudioDeviceInfo>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // Which input device capture uses, from the devices' names as the audio
 // system lists them (several devices may share a name).
 namespace devicechoice {
+
+// The names of the devices, in list order.
+QStringList namesOf(const QList<QAudioDeviceInfo> &devices);
 
 // A device is usable when it is a device at all and reports something in
 // each of its capability lists (sample rates, channel counts, sample sizes,
