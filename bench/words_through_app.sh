@@ -15,34 +15,18 @@ source "$here/../tests/e2e/lib/micsolve.sh"
 work=$(mktemp -d /tmp/wordsapp.XXXXXX) VMIC_RATE=${1:-44100} exact="" onsets=()
 WORDS="go okay yes stop fine now four done cross next good three two one check last" VOICES="en-us en-gb"
 
-sox -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 2.0 || fail "sox failed"
-slots="" names="" i=0
-for v in $VOICES; do
-    for w in $WORDS; do
-        espeak-ng -v "$v" -w "$work/raw.wav" "$w" || fail "espeak-ng failed"
-        sox -D "$work/raw.wav" -r 8000 -c 1 -b 16 "$work/w$i.wav" \
-            silence 1 0.005 1% reverse silence 1 0.005 1% reverse norm -0.92 || fail "sox failed"
-        pad=$(soxi -D "$work/w$i.wav" | awk '{ printf "%.4f", 1.3 - $1 }')
-        sox "$work/w$i.wav" "$work/slot$i.wav" pad 0 "$pad" || fail "sox failed"
-        slots="$slots $work/slot$i.wav" names="$names $w/$v" i=$((i + 1))
-    done
-done
-sox "$work/lead.wav" $slots "$work/speech.wav" pad 0 1.0 || fail "sox failed"
-seconds=$(soxi -D "$work/speech.wav")
-"$probe" turning 60 5 "$VOICE" "$work/turning.s16" || fail "mic_probe turning failed"
-sox -t raw -r 8000 -e signed -b 16 -c 1 "$work/turning.s16" "$work/turning.wav" trim 0 "$seconds"
+items=""
+for v in $VOICES; do for w in $WORDS; do items="$items $w/$v"; done; done
+speak_in_slots "$work/speech.wav" 175 -0.92 $items  # 175 wpm: espeak-ng's own pace
 encoding="-b 16"
 [ "$VMIC_RATE" = 8000 ] && encoding="-e unsigned -b 8"
-sox -D -m -v 1 "$work/speech.wav" -v 1 "$work/turning.wav" $encoding "$work/solve.wav" 2>/dev/null || fail "sox failed"
-stop_ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", (s - 0.4) * 1000 }')
-
-x11_start; pulse_start || fail "PulseAudio did not start"
-mkdir -p "$XDG_CONFIG_HOME/Merlo" && printf '[General]\nsplitsCombo=2\n' >"$XDG_CONFIG_HOME/Merlo/Cadenza.conf"
-run_solve "$work/solve.wav" "$stop_ms" >/dev/null
+under_turning "$work/speech.wav" 60 5 "$work/solve.wav" $encoding
+stop_ms=$(soxi -D "$work/speech.wav" | awk '{ printf "%d", ($1 - 0.4) * 1000 }')
+solve_with_splits "$work/solve.wav" 2 "$stop_ms" >/dev/null
 # Onsets in file time: the solve began t_start - t0 into the file, and each
 # split but the last ends at an onset. A word's slot begins 250 ms before its
 # audio (a word may start on the turning just before it) and ends 1050 ms after.
-echo "${splits[*]}" | awk -v lead=$((t_start - t0)) -v names="$names" -v rate="$VMIC_RATE" '
+echo "${splits[*]}" | awk -v lead=$((t_start - t0)) -v names="$items" -v rate="$VMIC_RATE" '
     { n = split(names, name, " "); at = lead
       for (k = 1; k < NF; k++) { at += $k; slot = int((at - 2000 + 250) / 1300)
           if (at >= 1750 && slot < n) got[slot]++; else stray++ } }

@@ -1,6 +1,21 @@
 # A scripted solve through the virtual microphone, and the word onsets of the
 # audio it plays as the capture would see them. Sources x11.sh and pulse.sh and
 # sets $probe (mic_probe) and $VOICE; the script sets $work.
+#   speak_in_slots OUT SPEED PEAK WORD/VOICE ...   each word as espeak-ng says
+#                              it at SPEED wpm, silence-trimmed and normalised to
+#                              PEAK dBFS, in its own 1.3 s slot after 2 s of
+#                              lead-in, and 1 s at the end (8000 Hz, 16-bit);
+#                              sox dithers the same way every time (-R), so the
+#                              same words give the same file
+#   under_turning SPEECH SECONDS SEED OUT [FORMAT...]   SPEECH with the fast
+#                              turning model (SECONDS of it made from SEED, cut to
+#                              SPEECH's length) under all of it
+#   solve_words WAV WORDS COMBO STOP_MS   checks the audio gives WORDS onsets
+#                              (check_onsets), plays it through a solve with the
+#                              splits choice COMBO (solve_with_splits) and checks
+#                              every word gave one split (the checks below)
+#   solve_with_splits WAV COMBO STOP_MS   starts the servers and run_solve with
+#                              the splits choice COMBO (1 CFOP, 2 free)
 #   check_onsets WAV COUNT     every byte phase of the capture block gives COUNT
 #                              onsets; leaves all the "phase: ms ms ..." lines in
 #                              $work/onsets.txt, phase 0 first. A WAV of 8000 Hz
@@ -25,6 +40,29 @@ source "$(dirname "${BASH_SOURCE[0]}")/pulse.sh"
 probe="${CADENZA_BUILD_DIR:?}/tests/mic_probe" VOICE=5.0
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+speak_in_slots() {
+    local out=$1 speed=$2 peak=$3 item pad slots="" i=0
+    shift 3
+    sox -R -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 2.0 || fail "sox failed"
+    for item; do
+        espeak-ng -v "${item#*/}" -s "$speed" -w "$work/raw.wav" "${item%%/*}" || fail "espeak-ng failed"
+        sox -R -D "$work/raw.wav" -r 8000 -c 1 -b 16 "$work/w$i.wav" \
+            silence 1 0.005 1% reverse silence 1 0.005 1% reverse norm "$peak" || fail "sox failed"
+        pad=$(soxi -D "$work/w$i.wav" | awk '{ printf "%.4f", 1.3 - $1 }')
+        sox -R "$work/w$i.wav" "$work/slot$i.wav" pad 0 "$pad" || fail "sox failed"
+        slots="$slots $work/slot$i.wav" i=$((i + 1))
+    done
+    sox -R "$work/lead.wav" $slots "$out" pad 0 1.0 || fail "sox failed"
+}
+
+under_turning() {
+    local speech=$1 seconds=$2 seed=$3 out=$4
+    shift 4
+    "$probe" turning "$seconds" "$seed" "$VOICE" "$work/turning.s16" || fail "mic_probe turning failed"
+    sox -R -t raw -r 8000 -e signed -b 16 -c 1 "$work/turning.s16" "$work/turning.wav" trim 0 "$(soxi -D "$speech")" || fail "sox failed"
+    sox -R -D -m -v 1 "$speech" -v 1 "$work/turning.wav" "$@" "$out" 2>/dev/null || fail "sox failed"
+}
 
 check_onsets() {
     local shifts="0 2" thresholds shift t variants=0
@@ -112,6 +150,22 @@ check_edge_splits() {
         e=$((splits[n * k] - fed[k])); e=${e#-}
         echo "split $((n * k + 1)): got ${splits[n * k]}, fed ${fed[k]}, off by $e ms"; [ $e -le 250 ] || fail "split $((n * k + 1)) off by $e ms"
     done
+}
+
+solve_with_splits() {
+    x11_start; pulse_start || fail "PulseAudio did not start"
+    mkdir -p "$XDG_CONFIG_HOME/Merlo" && printf '[General]\nsplitsCombo=%s\n' "$2" >"$XDG_CONFIG_HOME/Merlo/Cadenza.conf"
+    run_solve "$1" "$3"
+}
+
+solve_words() {
+    # Wherever the capture's blocks start, the audio holds exactly these words.
+    check_onsets "$1" "$2" || fail "the audio does not give $2 word onsets at every block phase"
+    read -r -a onsets <<<"$(sed -n '1s/^0://p' "$work/onsets.txt")"
+    solve_with_splits "$1" "$3" "$4"
+    [ "${#splits[@]}" -eq $(($2 + 1)) ] || fail "expected $(($2 + 1)) splits (one a word and the last phase), got ${#splits[@]}: $line"
+    check_edge_splits "${onsets[0]}" "${onsets[$2 - 1]}"
+    check_middle_splits 40 || fail "a split between words is off by more than 40 ms"
 }
 
 # A split between words must lie within TOLERANCE of what the audio gives. A
