@@ -28,6 +28,7 @@
 
 #include "audio/analysis.h"
 #include "audio/levels.h"
+#include "capturemodel.h"
 #include "turningnoise.h"
 
 #include <QDir>
@@ -48,7 +49,7 @@
 namespace {
 
 constexpr int rate = 8000;
-constexpr int blockBytes = 80; // 10 ms of 8000 Hz u8 mono
+constexpr int blockBytes = capturemodel::blockBytes; // 10 ms of 8000 Hz u8 mono
 constexpr float voice = 5.0f;  // the default voice threshold
 constexpr int leadMs = 300, tailMs = 500;
 
@@ -208,17 +209,13 @@ std::vector<quint8> toU8(const std::vector<float> &x)
 // or with `whole`, the level from every byte of the block.
 std::vector<float> blockLevels(const std::vector<quint8> &u8, int phase, bool whole)
 {
+    if (!whole)
+        return capturemodel::blockLevels(u8.data(), u8.size(), phase);
     std::vector<float> out, values;
-    const levels::SampleFormat f;
     for (std::size_t at = std::size_t(phase); at + blockBytes <= u8.size(); at += blockBytes) {
-        const char *block = reinterpret_cast<const char *>(u8.data() + at);
-        if (whole) {
-            values.clear();
-            for (int k = 0; k < blockBytes; ++k)
-                values.push_back(levels::u8Level(u8[at + std::size_t(k)]));
-        } else {
-            levels::decodeBlock(block, blockBytes, f, values);
-        }
+        values.clear();
+        for (int k = 0; k < blockBytes; ++k)
+            values.push_back(levels::u8Level(u8[at + std::size_t(k)]));
         float level = 0.0f;
         levels::blockLevel(values, level);
         out.push_back(level);

@@ -27,6 +27,7 @@
 #include "audio/audiolevelsiodevice.h"
 #include "testsupport.h"
 #include "audio/levels.h"
+#include "../../bench/capturemodel.h"
 #include "../../bench/turningnoise.h"
 
 #include <QApplication>
@@ -83,14 +84,8 @@ static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
 // sink's level code.
 static std::vector<float> blockLevels(const QByteArray &audio, int phase)
 {
-    std::vector<float> values, out;
-    for (int at = phase; at + 80 <= audio.size(); at += 80) {
-        levels::decodeBlock(audio.constData() + at, 80, levels::SampleFormat(), values);
-        float level = 0.0f;
-        levels::blockLevel(values, level);
-        out.push_back(level);
-    }
-    return out;
+    return capturemodel::blockLevels(reinterpret_cast<const unsigned char *>(audio.constData()),
+                                     std::size_t(audio.size()), phase);
 }
 
 static bool readFile(const char *name, QByteArray &out)
