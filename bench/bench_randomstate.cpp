@@ -1,7 +1,7 @@
 // Random-state scrambles: how long the search tables take to build, and how
 // long one scramble takes (draw a state, solve it in at most 21 moves).
 
-#include "app/twophase.h"
+#include "puzzle/twophase.h"
 #include "benchutil.h"
 
 #include <cstdio>

@@ -10,9 +10,9 @@
 
 #include "benchutil.h"
 #include "app/cadenza.h"
-#include "app/scramble.h"
-#include "app/sessionstore.h"
-#include "app/timesfile.h"
+#include "puzzle/scramble.h"
+#include "session/sessionstore.h"
+#include "session/timesfile.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>

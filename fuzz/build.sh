@@ -24,7 +24,7 @@ if [ -f "$lib" ]; then
     uic=$(pkg-config --variable=host_bins Qt5Core)/uic
     "$uic" "$src/form/cadenza.ui" -o "$out/ui_cadenza.h"
     clang++ $flags -I"$src" -I"$out" \
-        "$here/fuzz_timesfile.cpp" "$src/app/timesfile.cpp" "$lib" \
+        "$here/fuzz_timesfile.cpp" "$src/session/timesfile.cpp" "$lib" \
         $(pkg-config --cflags --libs Qt5Widgets Qt5Multimedia) -o "$out/fuzz_timesfile"
     echo "built $out/fuzz_timesfile"
 else

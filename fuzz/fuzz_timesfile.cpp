@@ -1,7 +1,7 @@
 // libFuzzer harness for the times-file reader: any bytes must be read without
 // a crash or undefined behaviour, and a session read from them must come back
 // the same when written and read again.
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "app/cadenza.h"
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 #include "exchange/cstimer.h"
 #include <numeric>
 #include "testsupport.h"

@@ -1,4 +1,4 @@
-#include "app/twophase.h"
+#include "puzzle/twophase.h"
 
 #include <QtConcurrent/QtConcurrentMap>
 #include <numeric>

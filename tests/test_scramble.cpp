@@ -1,4 +1,4 @@
-#include "app/scramble.h"
+#include "puzzle/scramble.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 #include "app/cadenza.h"
-#include "app/randomscrambler.h"
+#include "puzzle/randomscrambler.h"
 #include "display/scramblepicture.h"
 #include "testsupport.h"
 #include "ui_cadenza.h"

@@ -1,6 +1,6 @@
 #include "app/cadenza.h"
-#include "app/sessionstore.h"
-#include "app/timesfile.h"
+#include "session/sessionstore.h"
+#include "session/timesfile.h"
 #include "ui_cadenza.h"
 #include "testsupport.h"
 #include <unistd.h>

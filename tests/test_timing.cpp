@@ -1,5 +1,5 @@
 #include "app/cadenza.h"
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 #include "audio/audiolevelsiodevice.h"
 #include "testsupport.h"
 #include "ui_cadenza.h"

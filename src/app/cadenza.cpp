@@ -1,10 +1,10 @@
 #include "app/cadenza.h"
 
 #include "app/commandline.h"
-#include "app/randomscrambler.h"
+#include "puzzle/randomscrambler.h"
 #include "app/keyroute.h"
-#include "app/scramble.h"
-#include "app/sessionstore.h"
+#include "puzzle/scramble.h"
+#include "session/sessionstore.h"
 #include "audio/audiolevelsiodevice.h"
 #include "display/scramblepicture.h"
 #include "ui_cadenza.h"

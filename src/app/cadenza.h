@@ -1,7 +1,7 @@
 #ifndef CADENZA_H
 #define CADENZA_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QColor>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "app/inspection.h"
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "app/cadenza.h"
 #include "app/commandline.h"
-#include "app/sessionstore.h"
+#include "session/sessionstore.h"
 
 #include <QApplication>
 #include <QLockFile>

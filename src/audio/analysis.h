@@ -1,7 +1,7 @@
 #ifndef CADENZA_ANALYSIS_H
 #define CADENZA_ANALYSIS_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QtGlobal>
 #include <vector>

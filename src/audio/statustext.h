@@ -1,7 +1,7 @@
 #ifndef CADENZA_STATUSTEXT_H
 #define CADENZA_STATUSTEXT_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QString>
 #include <vector>

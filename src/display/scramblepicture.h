@@ -4,7 +4,7 @@
 // The scramble picture: the cube after the scramble, unfolded as a cross
 // (U above F; L, F, R, B in a row; D below F), white up and green front.
 
-#include "app/cube.h"
+#include "puzzle/cube.h"
 
 #include <QColor>
 #include <QObject>

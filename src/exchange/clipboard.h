@@ -1,7 +1,7 @@
 #ifndef CADENZA_CLIPBOARD_H
 #define CADENZA_CLIPBOARD_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QDate>
 #include <QString>

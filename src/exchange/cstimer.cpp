@@ -356,7 +356,7 @@ QByteArray formatCSTimerFile(const SessionView &session)
 #ifndef CADENZA_CSTIMER_READER_ONLY
 
 #include "app/cadenza.h"
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 
 #include <QDir>
 #include <QFile>

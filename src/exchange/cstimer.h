@@ -1,7 +1,7 @@
 #ifndef CADENZA_CSTIMER_H
 #define CADENZA_CSTIMER_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QByteArray>
 #include <QString>

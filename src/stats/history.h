@@ -1,7 +1,7 @@
 #ifndef CADENZA_HISTORY_H
 #define CADENZA_HISTORY_H
 
-#include "app/session.h"
+#include "session/session.h"
 #include "stats/stats.h"
 
 #include <QDateTime>

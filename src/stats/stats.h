@@ -1,7 +1,7 @@
 #ifndef CADENZA_STATS_H
 #define CADENZA_STATS_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <array>
 #include <optional>

@@ -5,7 +5,7 @@
 //   SOLVES <count>                                         after every change
 // It reads and writes the session in the data folder: run it inside the isolated runner.
 #include "app/cadenza.h"
-#include "app/sessionstore.h"
+#include "session/sessionstore.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "app/sessionstore.h"
+#include "session/sessionstore.h"
 #include "app/cadenza.h"
 #include "app/commandline.h"
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #ifndef CADENZA_TIMESFILE_H
 #define CADENZA_TIMESFILE_H
 
-#include "app/session.h"
+#include "session/session.h"
 
 #include <QByteArray>
 #include <QFileDevice>

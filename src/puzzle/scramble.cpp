@@ -1,6 +1,6 @@
-#include "app/scramble.h"
+#include "puzzle/scramble.h"
 #include "app/cadenza.h"
-#include "app/randomscrambler.h"
+#include "puzzle/randomscrambler.h"
 #include "ui_cadenza.h"
 
 #include <QStringList>

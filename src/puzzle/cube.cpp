@@ -1,4 +1,4 @@
-#include "app/cube.h"
+#include "puzzle/cube.h"
 
 #include <QStringList>
 

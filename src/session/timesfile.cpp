@@ -1,6 +1,6 @@
-#include "app/timesfile.h"
+#include "session/timesfile.h"
 #include "app/cadenza.h"
-#include "app/sessionstore.h"
+#include "session/sessionstore.h"
 #include "ui_cadenza.h"
 
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "app/randomscrambler.h"
+#include "puzzle/randomscrambler.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <array>

@@ -7,7 +7,7 @@
 // depth-first searches bounded by tables of exact distances in smaller
 // projections of the cube (coordinates), built once.
 
-#include "app/cube.h"
+#include "puzzle/cube.h"
 
 #include <QString>
 #include <memory>

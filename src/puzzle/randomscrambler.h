@@ -1,7 +1,7 @@
 #ifndef CADENZA_RANDOMSCRAMBLER_H
 #define CADENZA_RANDOMSCRAMBLER_H
 
-#include "app/twophase.h"
+#include "puzzle/twophase.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
