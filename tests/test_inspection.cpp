@@ -72,10 +72,10 @@ private slots:
     void flow_data()
     {
         QTest::addColumn<QString>("script");
-        QTest::newRow("release: inspection, next release: the solve") << "~720 -S N =15 C0 >8100 =7 C1 >4000 =3 C2 ~720 -S R C0 +A I #1 P0";
-        QTest::newRow("started past 17 s: DNF") << "~720 -S N >17600 =DNF ~720 -S R +A I #1 P-1";
-        QTest::newRow("Escape cancels, the clock shows the last time") << "~720 -S N >16000 +E I =0.00 C0 #0 -E I ~720 -S N";
-        QTest::newRow("other keys and an early release do nothing") << "~720 -S N +A -A +S -S N ~720 +B -B N -S R";
+        QTest::newRow("release: inspection, next release: the solve") << "~720 +S -S N =15 C0 >8100 =7 C1 >4000 =3 C2 ~720 +S -S R C0 +A I #1 P0";
+        QTest::newRow("started past 17 s: DNF") << "~720 +S -S N >17600 =DNF ~720 +S -S R +A I #1 P-1";
+        QTest::newRow("Escape cancels, the clock shows the last time") << "~720 +S -S N >16000 +E I =0.00 C0 #0 -E I ~720 +S -S N";
+        QTest::newRow("other keys and an early release do nothing") << "~720 +S -S N +A -A +S -S N ~720 +B -B N +S -S R";
         QTest::newRow("repeats take back both starts; the inspection goes on; started past 15 s: +2")
             << "~720 +S@1000 -S@2000 +S@2000 I -S@3000 N ~720 +S@4000 >16000 -S@5000 R +S@5000 N =+2 -S@6000 R +A@7000 I #1 P1";
         QTest::newRow("the mouse: Start inspects, then starts") << "M N >15500 M R M I #1 P1";
@@ -99,14 +99,14 @@ private slots:
             w.levels = {1, 2, 3};
             w.levelTimes = {10, 20, 30};
             const QString scramble = w.currentScramble;
-            PLAY(w, "~720 -S N ~50 +E I ~720 -S N ~50");
+            PLAY(w, "~720 +S -S N ~50 +E I ~720 +S -S N ~50");
             QCOMPARE(w.levels, (std::vector<float>{1, 2, 3})); // untouched by inspecting and by a cancel
             QCOMPARE(w.currentScramble, scramble); // a cancel keeps the scramble for the next try
-            PLAY(w, ">16000 ~720 -S R ~50 +A I #2 P1");
+            PLAY(w, ">16000 ~720 +S -S R ~50 +A I #2 P1");
             QVERIFY(w.times[1] < 16000 && !w.levelTimes.empty() && w.levelTimes.back() < 16000);
             QCOMPARE(w.scrambles.value(1), scramble);
             w.ui->modeSlider->setValue(1); // an Algs run starts at once
-            PLAY(w, "~720 -S R +A I #2"); // the timer's count stays
+            PLAY(w, "~720 +S -S R +A I #2"); // the timer's count stays
         }
         QCOMPARE(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).value("actionInspection").toInt(), 1);
         Cadenza w;

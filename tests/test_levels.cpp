@@ -78,17 +78,6 @@ private slots:
             QVERIFY2(out.size() == 1 && out[0] == levels::offsetLevel(r.offset) && out[0] > 0.1f, qPrintable(QString::number(double(r.offset))));
         }
     }
-
-    void deviceChoice() // two devices share the name "B"; "C" is a stored name no longer present
-    {
-        const QStringList names = {"A", "B", "B"};
-        QCOMPARE(QVector<int>({devicechoice::startIndex(names, "B"), devicechoice::startIndex(names, "C"), devicechoice::startIndex(names, "")}), QVector<int>({1, -1, -1}));
-        QCOMPARE(QVector<int>({devicechoice::preselected(names, "B"), devicechoice::preselected(names, "C"), devicechoice::chosenIndex(names, "B")}), QVector<int>({2, 0, 1}));
-        // Every capability list must say something: a device with an empty one is never started, so a switch to it keeps the capture.
-        QVERIFY(devicechoice::usable(false, 3, 2, 2, 1));
-        for (auto [isNull, rates, channels, sizes, codecs] : {std::tuple{true, 3, 2, 2, 1}, {false, 0, 2, 2, 1}, {false, 3, 0, 2, 1}, {false, 3, 2, 0, 1}, {false, 3, 2, 2, 0}})
-            QVERIFY(!devicechoice::usable(isNull, rates, channels, sizes, codecs));
-    }
 };
 
 QTEST_GUILESS_MAIN(LevelsTest)

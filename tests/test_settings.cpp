@@ -37,6 +37,17 @@ private slots:
             {"minAlgSpin", "1200"}, {"splitsCombo", "2"}, {"showStatsCheck", "0"}, {"disableAudioCheck", "1"}};
         for (const QString &key : want.keys()) QCOMPARE(written.value(key, "(missing)"), want[key]);
     }
+
+    void aChosenMicrophoneIsKeptWhileItIsAway() // its audio server not up yet at start: the choice stays the user's
+    {
+        const QString chosen = QStringLiteral("USB microphone, unplugged");
+        QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).setValue(QStringLiteral("currentDevice"), chosen);
+        {
+            Cadenza w;
+            QVERIFY(!w.audioInput); // nothing of that name here
+        }
+        QCOMPARE(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).value(QStringLiteral("currentDevice")).toString(), chosen);
+    }
 };
 
 QTEST_MAIN(SettingsTest)

@@ -103,63 +103,6 @@ private slots:
         QCOMPARE(readAll(legacy == "link" ? own : tmp), old); // never written
         QCOMPARE(QFileInfo(tmp).ownerId(), legacy == "other" ? 65534u : ::geteuid());
     }
-
-    void backupNamesPruningAndTheDailyCopy()
-    {
-        const QDateTime at(QDate(2026, 3, 9), QTime(7, 5, 3));
-        const QString base = QStringLiteral("cadenza-20260309-070503");
-        QCOMPARE(backupFileName(at, {}), base + ".times");
-        QCOMPARE(backupFileName(at, {base + ".times", "cadenza-20260309-070502.times"}), base + "-2.times");
-        QCOMPARE(backupFileName(at, {base + ".times", base + "-2.times", base + "-10.times"}), base + "-11.times");
-        QStringList names{"notes.txt", "cadenza-2026-bad.times", base + "-2.times", base + ".times"};
-        for (int day = 1; day <= 31; ++day) // a month of daily copies, newest last in name order
-            names << QStringLiteral("cadenza-202601%1-120000.times").arg(day, 2, 10, QLatin1Char('0'));
-        const QStringList pruned = backupsToPrune(names);
-        QCOMPARE(pruned, (QStringList{"cadenza-20260101-120000.times", "cadenza-20260102-120000.times", "cadenza-20260103-120000.times"}));
-        QCOMPARE(backupsToPrune(pruned), QStringList());
-        QCOMPARE(backupsToPrune({base + "-2.times", base + ".times", base + "-3.times"}, 1), (QStringList{base + ".times", base + "-2.times"}));
-        QVERIFY(!dailyBackupDue(names, at.date()) && dailyBackupDue(names, at.date().addDays(1)) && dailyBackupDue({"x"}, at.date()));
-        QVERIFY(backupDueBeforeWrite(3, 2) && !backupDueBeforeWrite(3, 3) && !backupDueBeforeWrite(-1, 0));
-    }
-
-    void removeClearAndSmallerLoadsLeaveABackupAndFailedWritesAreToldOncePerStreak()
-    {
-        QDir(sessionFolder()).removeRecursively();
-        QVERIFY(ensurePrivateFolder(sessionFolder()) && writeRaw(Cadenza::sessionFilePath(), "1|0|0[]R|10|0\n2|0|0[]U|20|0\n"));
-        const QDir backups(backupsFolder());
-        const auto newest = [&] { // the one backup that pruning to one keeps
-            QStringList b = backups.entryList(QDir::Files);
-            for (const QString &old : backupsToPrune(b, 1)) b.removeOne(old);
-            return b.size() == 1 ? readAll(backups.filePath(b[0])) : QByteArray();
-        };
-        Cadenza w;
-        QCOMPARE(backups.entryList(QDir::Files).size(), 1); // the first start of the day
-        QVERIFY(writeRaw("/tmp/one.times", "5|0|0[]D|50|0\n"));
-        w.loadTimes("/tmp/one.times");
-        QCOMPARE(newest(), QByteArray("1|0|0[]R|10|0\n2|0|0[]U|20|0\n"));
-        w.on_plusTwoButton_clicked(); // as many solves: no copy
-        QCOMPARE(backups.entryList(QDir::Files).size(), 2);
-        w.on_actionClear_Times_triggered();
-        QCOMPARE(backups.entryList(QDir::Files).size(), 3);
-        QCOMPARE(newest(), QByteArray("5|0|0[]D|50|1\n"));
-        QCOMPARE(QFileInfo(backupsFolder()).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-
-        QStringList shown; // a folder where the file should be: every write fails, for root too
-        connect(w.ui->statusBar, &QStatusBar::messageChanged, [&](const QString &m) { if (!m.isEmpty()) shown << m; });
-        QVERIFY(QFile::remove(Cadenza::sessionFilePath()) && QDir().mkpath(Cadenza::sessionFilePath() + "/x"));
-        for (int i = 0; i < 3; ++i)
-            w.on_startButton_clicked(), w.on_startButton_clicked();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].startsWith("Could not save the session to " + Cadenza::sessionFilePath()), qPrintable(shown[0]));
-        QVERIFY(QDir(Cadenza::sessionFilePath()).removeRecursively());
-        w.on_plusTwoButton_clicked(); // the next change writes everything kept
-        QCOMPARE(shown, (QStringList{shown[0], "The session is saved again."}));
-        QCOMPARE(parseTimesFile(readAll(Cadenza::sessionFilePath()), 0).size(), 3);
-        for (int i = 0; i < 40; ++i)
-            QVERIFY(!backupSessionFile(Cadenza::sessionFilePath(), backupsFolder(), QDateTime(QDate(2020, 1, 1), QTime(0, 0))).isEmpty());
-        QCOMPARE(backups.entryList(QDir::Files).size(), backupsKept);
-        QVERIFY(backups.exists("cadenza-20200101-000000-40.times") && !backups.exists("cadenza-20200101-000000-10.times"));
-    }
 };
 
 QTEST_MAIN(TimesFileTest)

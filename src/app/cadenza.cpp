@@ -5,11 +5,13 @@
 #include "app/keyroute.h"
 #include "puzzle/scramble.h"
 #include "session/sessionstore.h"
+#include "session/timesfile.h"
 #include "audio/audiolevelsiodevice.h"
 #include "display/scramblepicture.h"
 #include "ui_cadenza.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QAudioInput>
 #include <QDir>
 #include <QIcon>
@@ -141,7 +143,15 @@ Cadenza::~Cadenza()
         killTimer(refreshTimerId);
     // A stop that a key release asked for just before the window closed counts.
     resolvePendingStop();
-    autosave();
+    if (!autosave() && !times.empty()) {
+        // Nothing of this run is lost at the close: when the session file
+        // cannot take it (its backup or its write failed), a recovery file
+        // beside it does.
+        const QString recovery = sessionFolder() + QLatin1Char('/') + recoveryFileName(QDateTime::currentDateTime());
+        if (recovery != sessionPath)
+            writeFileAtomically(recovery, formatTimesFile(sessionView()), true,
+                                QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 
     QSettings settings;
     settings.setValue(QStringLiteral("CurrentPath"), QDir::currentPath());

@@ -77,15 +77,22 @@ public:
     // ---- shell: scrambles and times file -------------------------------
     QString generateScramble();
     void randomStateTablesReady();
+    // Save and load a times file the user chose; a failure is told in a
+    // message box naming the file and the reason, and changes nothing.
     void saveTimes(const QString &fileName);
-    void loadTimes(const QString &fileName);
+    bool loadTimes(const QString &fileName);
     // Save the session to the session file (backing the file up first when the
-    // write would leave fewer solves); called after every change of the session
-    // and at shutdown. A failure is shown once per streak in the status bar.
-    void autosave();
+    // write would leave out solves the file holds, and not writing when that
+    // backup fails); called after every change of the session and at shutdown.
+    // A failure is shown once per streak in the status bar. True when written.
+    bool autosave();
     // Start-up: load the session file (or take over an older /tmp one of this
     // user's) and make the first backup of the day.
     void openSession();
+    void refuseSessionFile(const QString &why);
+    // A warning about a file operation that failed, in a window-modal box that
+    // does not hold up the event loop.
+    void showProblem(const QString &title, const QString &text);
     SessionView sessionView() const
     {
         return {times, dates, pauseStats, splits, scrambles, penalties};
@@ -122,8 +129,12 @@ public:
                      int height, int margin, const QColor &penColour, const QColor &brushColour);
 
     // ---- exchange ---------------------------------------------------------
+    // Ask for a file, then export or import it; a failure is told in a
+    // message box and changes nothing.
     void exportCSTimerSession();
+    bool exportCSTimerSessionTo(const QString &fileName);
     void importCSTimerSession();
+    void importCSTimerSessionFrom(const QString &fileName);
     void copyAverageText(int n);
     void copyStatsImage();
 
@@ -168,8 +179,12 @@ public:
     static QString sessionFilePath();
     // The Settings menu's checkable choices, stored like the check boxes.
     std::array<QAction *, 3> settingsChoices() const;
-    // Solves in the session file as last loaded or written (-1: no file).
-    int solvesOnDisk = -1;
+    // Where the session is written: the session file, or a recovery file
+    // beside it when the session file exists but could not be read at start.
+    QString sessionPath;
+    bool sessionFileRefused = false;
+    // The solves of the file at sessionPath as last loaded or written (solveKeys).
+    std::vector<quint64> solvesOnDiskKeys;
     bool sessionWriteFailing = false;
 
     // ---- keyboard: auto-repeat handling (see the event filter) ---------------

@@ -26,8 +26,24 @@ void answerCommandLine(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Speedcubing timer that listens to the microphone while it times."));
     const QCommandLineOption help = parser.addHelpOption();
+    // The options Qt's application object takes for itself (-style fusion,
+    // -platform xcb, -reverse) are known here too, unlisted, so that they are
+    // no unknown options beside --help.
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "session", "display", "name",
+                             "style", "stylesheet", "qmljsdebugger"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb", "widgetcount", "testability", "sync"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
     const QCommandLineOption version = parser.addVersionOption();
-    // Qt's own options make an unknown option no error here.
+    // Any other unknown option is no error yet: without --help or --version
+    // the program starts and the application object reads its arguments.
     parser.parse(arguments);
     if (!parser.isSet(help) && !parser.isSet(version) && !parser.isSet(QStringLiteral("help-all")))
         return;

@@ -14,8 +14,9 @@ bool timerTakes(const Input &in)
         return false;
     switch (in.type) {
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
         return in.timerBusy || in.key == Qt::Key_Space;
+    case QEvent::KeyRelease:
+        return in.timerBusy || (in.key == Qt::Key_Space && in.spacePressTaken);
     case QEvent::ShortcutOverride:
         return in.timerBusy;
     default:
@@ -47,7 +48,11 @@ bool TimerKeyRouter::eventFilter(QObject *watched, QEvent *event)
     in.inMainWindow = static_cast<QWidget *>(watched)->window() == window;
     in.popupOrModal = QApplication::activePopupWidget() || QApplication::activeModalWidget();
     in.timerBusy = window->timerTakesAllKeys() || (sinceKeyStop.isValid() && sinceKeyStop.elapsed() < chordRestMs);
-    if (!keyroute::timerTakes(in))
+    in.spacePressTaken = spacePressTaken;
+    const bool taken = keyroute::timerTakes(in);
+    if (in.key == Qt::Key_Space && type == QEvent::KeyPress)
+        spacePressTaken = taken;
+    if (!taken)
         return false;
     if (type == QEvent::ShortcutOverride) {
         // Accepting the override turns the shortcut back into a key press,

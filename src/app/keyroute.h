@@ -27,6 +27,10 @@ struct Input
     // (the rest of the chord that stopped it, the I of Ctrl+I, does nothing):
     // every key is the timer's.
     bool timerBusy = false;
+    // The press of the space bar before this release was the timer's. A press
+    // that a menu or a dialog took (choosing a menu item with the space bar)
+    // leaves its release to nobody: it must not start a solve.
+    bool spacePressTaken = false;
 };
 
 // True when the timer handles the event and no widget sees it. While the
@@ -52,6 +56,7 @@ public:
 private:
     Cadenza *window;
     QElapsedTimer sinceKeyStop;
+    bool spacePressTaken = false;
 };
 
 #endif

@@ -144,8 +144,10 @@ void Cadenza::selectInitialInputDevice(const QString &storedDevice, bool hasStor
         if (index >= 0)
             d = devices.at(index);
     }
+    // The user's choice is kept (and stored again at shutdown) until the user
+    // picks another, even while its audio server is not up yet: the restarter
+    // tries it first.
     if (!isUsable(d)) {
-        currentDevice.clear();
         restarterOf(this)->begin();
         return;
     }

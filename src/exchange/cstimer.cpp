@@ -369,24 +369,48 @@ void Cadenza::exportCSTimerSession()
         return;
     const QString fileName = QFileDialog::getSaveFileName(this, tr("Export solve session to CSTimer format"),
                                                           QDir::currentPath(), tr("Txt file (*.txt)"));
-    if (fileName.isEmpty())
-        return;
-    writeFileAtomically(fileName, formatCSTimerFile(sessionView()));
+    if (!fileName.isEmpty())
+        exportCSTimerSessionTo(fileName);
+}
+
+bool Cadenza::exportCSTimerSessionTo(const QString &fileName)
+{
+    QString error;
+    const bool written = writeFileAtomically(fileName, formatCSTimerFile(sessionView()), false, {}, &error);
+    if (!written)
+        showProblem(tr("Export CSTimer Session"), tr("Could not export the session to %1 (%2).")
+                                                      .arg(QDir::toNativeSeparators(fileName), error));
+    return written;
 }
 
 void Cadenza::importCSTimerSession()
 {
     const QString fileName = QFileDialog::getOpenFileName(this, tr("Import solve session from CSTimer format"),
                                                           QDir::currentPath(), tr("Txt file (*.txt)"));
-    if (fileName.isEmpty())
+    if (!fileName.isEmpty())
+        importCSTimerSessionFrom(fileName);
+}
+
+void Cadenza::importCSTimerSessionFrom(const QString &fileName)
+{
+    const QString shown = QDir::toNativeSeparators(fileName);
+    const QString title = tr("Import CSTimer Session");
+    QByteArray content;
+    qint64 modified = 0;
+    QString error;
+    if (!readRegularFile(fileName, content, modified, &error)) {
+        showProblem(title, tr("Could not read %1 (%2). Nothing was imported.").arg(shown, error));
         return;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    }
+    const std::optional<CSTimerFile> parsed = parseCSTimerFile(content);
+    if (!parsed) {
+        showProblem(title, tr("%1 is not a csTimer export. Nothing was imported.").arg(shown));
         return;
-    const std::optional<CSTimerFile> parsed = parseCSTimerFile(file.readAll());
-    file.close();
-    if (!parsed)
+    }
+    if (parsed->totalSolves() == 0) {
+        showProblem(title, tr("%1 holds no csTimer solves. Nothing was imported.").arg(shown));
         return;
+    }
 
     const QStringList choices = cstimerImportChoices(*parsed);
     bool ok = false;

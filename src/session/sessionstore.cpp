@@ -10,10 +10,13 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -69,7 +72,8 @@ QString backupFileName(const QDateTime &when, const QStringList &existing)
            + backupSuffix;
 }
 
-QStringList backupsToPrune(const QStringList &names, int keep)
+QStringList backupsToPrune(const QStringList &names, const QDate &today, const QString &justMade, int keep,
+                           int days)
 {
     std::vector<std::pair<BackupKey, QString>> backups;
     for (const QString &name : names) {
@@ -77,11 +81,22 @@ QStringList backupsToPrune(const QStringList &names, int keep)
         if (backupKey(name, key))
             backups.emplace_back(key, name);
     }
-    std::sort(backups.begin(), backups.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Newest first.
+    std::sort(backups.begin(), backups.end(), [](const auto &a, const auto &b) { return b.first < a.first; });
+    const QString firstDay = today.addDays(-(std::max(days, 0) - 1)).toString(QStringLiteral("yyyyMMdd"));
+    const QString lastDay = today.toString(QStringLiteral("yyyyMMdd"));
+    QString dayKept;
     QStringList out;
-    for (int i = 0; i + std::max(keep, 0) < int(backups.size()); ++i)
-        out.append(backups[std::size_t(i)].second);
+    for (int i = 0; i < int(backups.size()); ++i) {
+        const QString &name = backups[std::size_t(i)].second;
+        const QString day = backups[std::size_t(i)].first.stamp.left(8);
+        const bool newestOfRecentDay = days > 0 && day >= firstDay && day <= lastDay && day != dayKept;
+        if (newestOfRecentDay)
+            dayKept = day; // newest first: the first seen of a day is its newest
+        if (i < keep || newestOfRecentDay || name == justMade)
+            continue;
+        out.prepend(name);
+    }
     return out;
 }
 
@@ -94,6 +109,38 @@ bool dailyBackupDue(const QStringList &names, const QDate &today)
             return false;
     }
     return true;
+}
+
+std::vector<quint64> solveKeys(const SessionView &session)
+{
+    const int n = session.size();
+    std::vector<quint64> keys(std::size_t(n > 0 ? n : 0));
+    for (int i = 0; i < n; ++i) {
+        const std::size_t I = std::size_t(i);
+        quint32 timeBits = 0;
+        std::memcpy(&timeBits, &session.times[I], sizeof timeBits);
+        // 32 bits of the scramble's hash and 32 of the time and date mixed:
+        // two different solves share a key only by a very rare accident.
+        const quint64 mixed = (quint64(timeBits) * 0x9E3779B97F4A7C15ull) ^ quint64(session.dates[I]);
+        keys[I] = (quint64(qHash(session.scrambles[i])) << 32) ^ (mixed ^ (mixed >> 32));
+    }
+    return keys;
+}
+
+bool keepsEverySolve(const std::vector<quint64> &onDisk, const std::vector<quint64> &next)
+{
+    if (onDisk.size() <= next.size() && std::equal(onDisk.begin(), onDisk.end(), next.begin()))
+        return true; // the common case: solves added after the ones on disk
+    std::vector<quint64> a(onDisk), b(next);
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return std::includes(b.begin(), b.end(), a.begin(), a.end());
+}
+
+QString recoveryFileName(const QDateTime &when)
+{
+    return QStringLiteral("cadenza-recovered-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+           + QStringLiteral(".times");
 }
 
 // ---- the folder and its files ----------------------------------------------------
@@ -145,6 +192,25 @@ bool ensurePrivateFolder(const QString &path)
 #endif
 }
 
+QString lockHeldText(const QString &lockPath, const QString &sessionPath, qint64 pid, const QString &host,
+                     bool otherHost)
+{
+    const QString holder = host.isEmpty()
+                               ? QCoreApplication::translate("Cadenza", "process %1").arg(pid)
+                               : QCoreApplication::translate("Cadenza", "process %1 on %2").arg(pid).arg(host);
+    QString text = QCoreApplication::translate("Cadenza",
+                                               "Cadenza is already running (%1) and keeps the session in %2. "
+                                               "Only one window at a time may keep it, so this one closes without "
+                                               "changing anything. The lock is %3.")
+                       .arg(holder, QDir::toNativeSeparators(sessionPath), QDir::toNativeSeparators(lockPath));
+    if (otherHost)
+        text += QLatin1Char(' ')
+                + QCoreApplication::translate("Cadenza",
+                                              "If Cadenza no longer runs there (the computer was renamed, or "
+                                              "this folder was copied from it), you may take the session over.");
+    return text;
+}
+
 bool claimSession(QLockFile &lock)
 {
     ensurePrivateFolder(sessionFolder());
@@ -157,38 +223,58 @@ bool claimSession(QLockFile &lock)
         return true; // no lock possible here; the writes report their own failures
     qint64 pid = 0;
     QString host, application;
-    lock.getLockInfo(&pid, &host, &application);
-    QMessageBox::warning(nullptr, QStringLiteral("Cadenza"),
-                         QCoreApplication::translate("Cadenza",
-                                                     "Cadenza is already running (process %1) and keeps the "
-                                                     "session in %2. Only one window at a time may keep it, so "
-                                                     "this one closes without changing anything.")
-                             .arg(pid)
-                             .arg(QDir::toNativeSeparators(Cadenza::sessionFilePath())));
+    const QString path = sessionLockPath();
+    if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0) {
+        // Empty or unreadable: written by nobody alive (a power cut while it
+        // was made). Removing it fails while a live process still holds it.
+        if (lock.removeStaleLockFile() && lock.tryLock(0))
+            return true;
+        lock.getLockInfo(&pid, &host, &application);
+    }
+    const bool otherHost = !host.isEmpty() && host != QSysInfo::machineHostName();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Cadenza"),
+                    lockHeldText(path, Cadenza::sessionFilePath(), pid, host, otherHost), QMessageBox::Close);
+    QPushButton *takeOver = otherHost ? box.addButton(QCoreApplication::translate("Cadenza", "Take Over"),
+                                                      QMessageBox::DestructiveRole)
+                                      : nullptr;
+    box.setDefaultButton(QMessageBox::Close);
+    box.exec();
+    if (takeOver && box.clickedButton() == takeOver)
+        return lock.removeStaleLockFile() && lock.tryLock(0);
     return false;
 }
 
-QString backupSessionFile(const QString &session, const QString &folder, const QDateTime &when)
+BackupResult backupSessionFile(const QString &session, const QString &folder, const QDateTime &when)
 {
-    if (!QFileInfo(session).isFile() || !ensurePrivateFolder(folder))
-        return QString();
+    BackupResult result;
+    const QFileInfo info(session);
+    if (!info.exists() && !info.isSymLink())
+        return result; // nothing on disk to keep
+    QByteArray content;
+    qint64 modified = 0;
+    if (!readRegularFile(session, content, modified, &result.error)) {
+        result.ok = false;
+        return result;
+    }
+    if (!ensurePrivateFolder(folder)) {
+        result.ok = false;
+        result.error = QCoreApplication::translate("Cadenza", "the folder %1 cannot be made")
+                           .arg(QDir::toNativeSeparators(folder));
+        return result;
+    }
     QDir dir(folder);
     const QStringList names = dir.entryList(QDir::Files);
-    const QString target = dir.filePath(backupFileName(when, names));
-    bool made = false;
-#ifdef Q_OS_UNIX
-    made = ::link(QFile::encodeName(session).constData(), QFile::encodeName(target).constData()) == 0;
-#endif
-    if (!made) {
-        QFile in(session);
-        made = in.open(QIODevice::ReadOnly)
-               && writeFileAtomically(target, in.readAll(), false, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString name = backupFileName(when, names);
+    const QString target = dir.filePath(name);
+    if (!writeFileAtomically(target, content, false, QFileDevice::ReadOwner | QFileDevice::WriteOwner,
+                             &result.error)) {
+        result.ok = false;
+        return result;
     }
-    if (!made)
-        return QString();
-    for (const QString &old : backupsToPrune(names + QStringList{QFileInfo(target).fileName()}))
+    result.path = target;
+    for (const QString &old : backupsToPrune(names + QStringList{name}, when.date(), name))
         dir.remove(old);
-    return target;
+    return result;
 }
 
 bool readOwnLegacySession(const QString &path, QByteArray &content, qint64 &modified)
@@ -220,14 +306,13 @@ bool readOwnLegacySession(const QString &path, QByteArray &content, qint64 &modi
 #endif
 }
 
-void removeStaleStagingFiles(const QString &file)
+const QString stagingMark = QStringLiteral(".cadenza-partial-");
+
+void removeStaleStagingFiles(const QString &folder)
 {
-    const QFileInfo info(file);
-    QDir dir = info.absoluteDir();
-    const QString staged = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
-    const QString saving = info.fileName() + QLatin1Char('.');
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden)) {
-        if (name.startsWith(staged) || (name.startsWith(saving) && name.size() == saving.size() + 6))
+    QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.startsWith(QLatin1Char('.')) && name.contains(stagingMark))
             dir.remove(name);
     }
 }

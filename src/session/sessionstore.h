@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+#include "session/session.h"
 
 class QLockFile;
 
@@ -19,23 +22,35 @@ class QLockFile;
 // the extension.
 
 constexpr int backupsKept = 30;
+// Besides the newest backupsKept, the newest backup of each of this many days
+// (today and the days before it) is kept, so that a burst of changes cannot
+// push out yesterday's session.
+constexpr int backupDaysKept = 14;
 
 // The name for a backup made at `when`, given the names already in the folder.
 QString backupFileName(const QDateTime &when, const QStringList &existing);
 
-// The backups to delete so that the newest `keep` stay, oldest first. Names
-// that are not backup names are never listed.
-QStringList backupsToPrune(const QStringList &names, int keep = backupsKept);
+// The backups to delete, oldest first: all but the newest `keep`, the newest
+// of each of the `days` days up to `today`, and `justMade` (never pruned, even
+// when a clock set back gave it the oldest name). Names that are not backup
+// names are never listed.
+QStringList backupsToPrune(const QStringList &names, const QDate &today, const QString &justMade = QString(),
+                           int keep = backupsKept, int days = backupDaysKept);
 
 // The first start of a day makes a copy: due when no backup carries `today`'s date.
 bool dailyBackupDue(const QStringList &names, const QDate &today);
 
-// A write that leaves fewer solves than the file holds (a remove, a clear, a
-// smaller load) first copies the file. `solvesOnDisk` < 0: no file there.
-inline bool backupDueBeforeWrite(int solvesOnDisk, int solvesToWrite)
-{
-    return solvesToWrite < solvesOnDisk;
-}
+// Which solves a session file holds, as one key per solve (its time, date and
+// scramble; not its penalty, which an edit may change). A write whose session
+// no longer holds every solve the file holds (a remove, a clear, a load of
+// another file, an undo) first backs the file up.
+std::vector<quint64> solveKeys(const SessionView &session);
+// True when every key of `onDisk` (counted with repeats) is among `next`.
+bool keepsEverySolve(const std::vector<quint64> &onDisk, const std::vector<quint64> &next);
+
+// Where the solves of a run go when the session file exists but cannot be
+// read: cadenza-recovered-YYYYMMDD-HHMMSS.times in the same folder.
+QString recoveryFileName(const QDateTime &when);
 
 // ---- the folder and its files ----------------------------------------------
 
@@ -51,26 +66,42 @@ QString legacySessionFilePath();
 bool ensurePrivateFolder(const QString &path);
 
 // Takes the lock beside the session file. When another running Cadenza holds
-// it, says so in a message box and returns false: the caller quits without
-// writing anything. A lock left by a dead process is taken over. A lock that
-// cannot be made at all (a read-only folder) does not stop the program: its
-// writes will fail visibly instead.
+// it, says so in a message box (naming the lock file, the process and its
+// host) and returns false: the caller quits without writing anything. A lock
+// left by a dead process, or one that is empty or unreadable (a power cut while
+// it was written), is taken over. A lock held on another host may be taken
+// over when the user says so. A lock that cannot be made at all (a read-only
+// folder) does not stop the program: its writes will fail visibly instead.
 bool claimSession(QLockFile &lock);
+// What the message says about a lock held by process `pid` on `host`.
+QString lockHeldText(const QString &lockPath, const QString &sessionPath, qint64 pid, const QString &host,
+                     bool otherHost);
 QString sessionLockPath();
 
-// Copies the session file `session` into `folder` under a fresh backup name and
-// prunes the folder to the newest backupsKept. The session file is only ever
-// replaced by a rename, never changed in place, so a hard link is an exact,
-// instant copy; where links are not possible the bytes are copied atomically.
-// Returns the backup's path, empty on failure (or when there is no file).
-QString backupSessionFile(const QString &session, const QString &folder, const QDateTime &when);
+// Copies the bytes of the session file `session` (through a link, the file it
+// points to) into `folder` under a fresh backup name, written atomically with
+// its own bytes: a later change of the session file, in place or not, never
+// reaches it. Then prunes the folder (backupsToPrune). `path` is the backup
+// made, empty when there was no file to copy; `ok` is false when a file was
+// there but could not be copied, and `error` says why.
+struct BackupResult
+{
+    bool ok = true;
+    QString path;
+    QString error;
+};
+BackupResult backupSessionFile(const QString &session, const QString &folder, const QDateTime &when);
 
 // The content of the legacy /tmp session file when it is a regular file (not a
 // link) owned by this user; nothing is read from anybody else's file.
 bool readOwnLegacySession(const QString &path, QByteArray &content, qint64 &modified);
 
-// Deletes the staging files an interrupted atomic write left beside `file`
-// (only safe while holding the session lock).
-void removeStaleStagingFiles(const QString &file);
+// The staging files of an atomic write that replaces a session file carry
+// this mark in their names (".cadenza.times.cadenza-partial-k3x9..."), a name
+// nobody else would choose.
+extern const QString stagingMark;
+// Deletes the staging files an interrupted atomic write left in `folder`:
+// only names that carry stagingMark (only safe while holding the session lock).
+void removeStaleStagingFiles(const QString &folder);
 
 #endif

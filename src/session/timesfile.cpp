@@ -3,15 +3,18 @@
 #include "session/sessionstore.h"
 #include "ui_cadenza.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include <charconv>
@@ -181,7 +184,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, bool repla
     // rename replaces whatever entry is there, a link included, and never
     // follows it.
     const QFileInfo info(path);
-    const QString staging = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+    const QString staging = info.absolutePath() + QStringLiteral("/.") + info.fileName() + stagingMark
                             + QString::number(QRandomGenerator::system()->generate64(), 36);
     if (!saveThroughQSaveFile(staging, data, permissions, error)) {
         QFile::remove(staging);
@@ -353,79 +356,106 @@ SessionData parseTimesFile(const QByteArray &content, qint64 fileModified)
     return session;
 }
 
-// ---- the window's file operations -----------------------------------------
+// ---- reading whole files ---------------------------------------------------
 
-namespace {
-
-bool isAutosavePath(const QString &fileName)
+bool readRegularFile(const QString &fileName, QByteArray &content, qint64 &modified, QString *error)
 {
-    return QFileInfo(fileName).absoluteFilePath() == Cadenza::sessionFilePath();
-}
-
-// Reads a whole regular file. Anything else (a folder, a pipe, a device) is
-// refused without blocking; a read error counts as a failure.
-bool readRegularFile(const QString &fileName, QByteArray &content, qint64 &modified)
-{
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QFile file;
 #ifdef Q_OS_UNIX
     const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return false;
+        return fail(QCoreApplication::translate("Cadenza", "it is not a regular file"));
     }
     modified = qint64(st.st_mtime);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return false;
+        return fail(file.errorString());
     }
 #else
     const QFileInfo info(fileName);
     if (!info.isFile())
-        return false;
+        return fail(QCoreApplication::translate("Cadenza", "it is not a regular file"));
     file.setFileName(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return fail(file.errorString());
     modified = info.lastModified().toSecsSinceEpoch();
 #endif
     content = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    return true;
 }
 
-} // namespace
+// ---- the window's file operations -----------------------------------------
 
 void Cadenza::saveTimes(const QString &fileName)
 {
-    writeFileAtomically(fileName, formatTimesFile(sessionView()));
+    QString error;
+    if (!writeFileAtomically(fileName, formatTimesFile(sessionView()), false, {}, &error))
+        showProblem(tr("Save Times"), tr("Could not save the times to %1 (%2).")
+                                          .arg(QDir::toNativeSeparators(fileName), error));
 }
 
-void Cadenza::loadTimes(const QString &fileName)
+bool Cadenza::loadTimes(const QString &fileName)
 {
     QByteArray content;
     qint64 modified = 0;
-    if (!readRegularFile(fileName, content, modified))
-        return;
-    replaceSession(parseTimesFile(content, modified));
+    QString error;
+    if (!readRegularFile(fileName, content, modified, &error)) {
+        showProblem(tr("Load Times"), tr("Could not read %1 (%2). The session is unchanged.")
+                                          .arg(QDir::toNativeSeparators(fileName), error));
+        return false;
+    }
+    SessionData loaded = parseTimesFile(content, modified);
+    // An empty file is an empty session; a file of something else (a picture,
+    // a csTimer export) would replace the session by nothing.
+    if (loaded.size() == 0 && !content.trimmed().isEmpty()) {
+        showProblem(tr("Load Times"), tr("%1 holds no times. The session is unchanged.")
+                                          .arg(QDir::toNativeSeparators(fileName)));
+        return false;
+    }
+    replaceSession(std::move(loaded));
     updateHistory();
-    // The loaded session is now the one on screen; the autosave follows it
-    // (the start-up load of the session file itself needs no write-back).
-    if (isAutosavePath(fileName))
-        solvesOnDisk = int(times.size());
-    else
-        autosave();
+    autosave();
+    return true;
+}
+
+void Cadenza::showProblem(const QString &title, const QString &text)
+{
+    // Window-modal and not waiting: the event loop (and the 10 ms tick) runs on.
+    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void Cadenza::openSession()
 {
     const QString path = sessionFilePath();
+    sessionPath = path;
     ensurePrivateFolder(sessionFolder());
-    removeStaleStagingFiles(path);
+    removeStaleStagingFiles(sessionFolder());
     QByteArray content;
     qint64 modified = 0;
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        loadTimes(path);
+    QString error;
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        if (readRegularFile(path, content, modified, &error)) {
+            replaceSession(parseTimesFile(content, modified));
+            solvesOnDiskKeys = solveKeys(sessionView());
+            updateHistory();
+        } else {
+            refuseSessionFile(error);
+            return;
+        }
     } else if (readOwnLegacySession(legacySessionFilePath(), content, modified)) {
         // A session an older version kept in /tmp moves here at once; the
         // old file stays where it is.
@@ -438,18 +468,48 @@ void Cadenza::openSession()
         backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
 }
 
-void Cadenza::autosave()
+// The session file is there but cannot be read (another owner, a link to a
+// drive that is not mounted): it is never written in this run, and the
+// solves of the run go to a recovery file beside it.
+void Cadenza::refuseSessionFile(const QString &why)
 {
     const QString path = sessionFilePath();
-    const int n = int(times.size());
-    if (backupDueBeforeWrite(solvesOnDisk, n))
-        backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
+    sessionFileRefused = true;
+    sessionPath = sessionFolder() + QLatin1Char('/') + recoveryFileName(QDateTime::currentDateTime());
+    solvesOnDiskKeys.clear();
+    const QString shown = QDir::toNativeSeparators(path), recovery = QDir::toNativeSeparators(sessionPath);
+    ui->statusBar->showMessage(tr("The session file %1 cannot be read; this run's solves are saved to %2.")
+                                   .arg(shown, recovery));
+    const QString text = tr("The session file %1 cannot be read (%2). Cadenza starts with an empty session and "
+                            "leaves that file as it is; the solves of this run are saved to %3.")
+                             .arg(shown, why, recovery);
+    QTimer::singleShot(0, this, [this, text] { showProblem(tr("Session file"), text); });
+}
+
+bool Cadenza::autosave()
+{
+    const QString path = sessionPath.isEmpty() ? sessionFilePath() : sessionPath;
+    std::vector<quint64> keys = solveKeys(sessionView());
+    // A write that leaves out solves the file holds copies the file first; when
+    // that copy cannot be made, the file stays as it is.
+    if (!keepsEverySolve(solvesOnDiskKeys, keys)) {
+        const BackupResult backup = backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
+        if (!backup.ok) {
+            if (!sessionWriteFailing)
+                ui->statusBar->showMessage(
+                    tr("Could not back up %1 (%2), so it is left as it was. Your times are kept in this window; "
+                       "the next change tries again.")
+                        .arg(QDir::toNativeSeparators(path), backup.error));
+            sessionWriteFailing = true;
+            return false;
+        }
+    }
     QString error;
     const bool saved = ensurePrivateFolder(sessionFolder())
                        && writeFileAtomically(path, formatTimesFile(sessionView()), true,
                                               QFileDevice::ReadOwner | QFileDevice::WriteOwner, &error);
     if (saved)
-        solvesOnDisk = n;
+        solvesOnDiskKeys = std::move(keys);
     else if (error.isEmpty())
         error = tr("the folder %1 cannot be made").arg(QDir::toNativeSeparators(sessionFolder()));
     // The status bar, not a dialog: a dialog would take the keyboard focus
@@ -461,6 +521,7 @@ void Cadenza::autosave()
     else if (saved && sessionWriteFailing)
         ui->statusBar->showMessage(tr("The session is saved again."), 10000);
     sessionWriteFailing = !saved;
+    return saved;
 }
 
 void Cadenza::replaceSession(SessionData &&data)

@@ -37,4 +37,9 @@ QString scrambleForTimesFile(const QString &scramble);
 bool writeFileAtomically(const QString &path, const QByteArray &data, bool replaceLink = false,
                          QFileDevice::Permissions permissions = {}, QString *error = nullptr);
 
+// Reads a whole regular file (through a link, the file it points to).
+// Anything else (a folder, a pipe, a device) is refused without blocking; a
+// read error counts as a failure. On failure `error` (when given) says why.
+bool readRegularFile(const QString &fileName, QByteArray &content, qint64 &modified, QString *error = nullptr);
+
 #endif

@@ -380,11 +380,10 @@ void Cadenza::updateHistory()
     QListWidget *list = ui->historyList;
     if (times.empty()) {
         ui->statsLabel->clear();
-        ui->statsLabel->repaint();
         list->clear();
-        list->repaint();
+        // The scramble and its picture change with an empty session too.
         ui->scrambleLabel->setText(currentScramble);
-        ui->scrambleLabel->repaint();
+        repaint();
         return;
     }
 

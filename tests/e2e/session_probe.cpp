@@ -3,6 +3,7 @@
 //   READY solves=N start=X,Y plus2=X,Y remove=X,Y row=X,Y file=X,Y   screen points to click
 //   STATUS <text>                                          every status-bar message
 //   SOLVES <count>                                         after every change
+//   MESSAGE <title>|<text>                                 every message box the window shows
 // It reads and writes the session in the data folder: run it inside the isolated runner.
 #include "app/cadenza.h"
 #include "session/sessionstore.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -62,6 +64,12 @@ int main(int argc, char **argv)
                          point(w.ui->removeButton, w.ui->removeButton->rect().center()),
                          point(rows, QPoint(rows->width() / 2, 4)),
                          point(w.ui->menuBar, w.ui->menuBar->actionGeometry(w.ui->menuFile->menuAction()).center())));
+        }
+        for (QMessageBox *box : w.findChildren<QMessageBox *>()) {
+            if (box->isVisible() && !box->property("reported").toBool()) {
+                box->setProperty("reported", true);
+                say(QStringLiteral("MESSAGE ") + box->windowTitle() + QLatin1Char('|') + box->text());
+            }
         }
         if (w.times.size() != solves) {
             solves = w.times.size();

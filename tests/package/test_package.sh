@@ -76,6 +76,7 @@ check "--version prints 'Cadenza $version' (got '$v')" test "$v" = "Cadenza $ver
 h=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --help 2>&1) && hs=0 || hs=$?
 check "--help exits 0" test "$hs" -eq 0
 check "--help lists --version" sh -c 'echo "$1" | grep -q -- "--version"' - "$h"
+check "--help beside Qt's own options exits 0" sh -c 'env -u DISPLAY "$1" -style fusion -reverse --help | grep -q -- "--version"' - "$bin"
 check "--help with an unknown option fails" sh -c '! env -u DISPLAY "$1" --help --no-such-option >/dev/null 2>&1' - "$bin"
 # Qt's own single-dash options still reach Qt (and are not read as -h or -v).
 q=$(env -u DISPLAY "$bin" -stylesheet none.qss -platform no-such-platform 2>&1) || true
