@@ -19,11 +19,9 @@ namespace {
 // longer than this: a signal that breaks off leaves the last time standing.
 constexpr qint64 clockRunsOnMs = 200;
 
-} // namespace
-
 // The status line follows the connection without touching the clock, which
 // may be counting an inspection down.
-static void showConnection(Cadenza &w)
+void showConnection(Cadenza &w)
 {
     const bool connected = w.stackmatConnected();
     if (connected == w.stackmatShownConnected)
@@ -31,6 +29,8 @@ static void showConnection(Cadenza &w)
     w.stackmatShownConnected = connected;
     w.ui->pauseLabel->setText(statustext::stackmatText(connected));
 }
+
+} // namespace
 
 bool Cadenza::stackmatWanted() const
 {
