@@ -20,9 +20,10 @@
 
 // The Settings menu's checkable choices, stored as 0/1 under their object
 // names like the check boxes.
-std::array<QAction *, 3> Cadenza::settingsChoices() const
+std::array<QAction *, 4> Cadenza::settingsChoices() const
 {
-    return {{ui->actionInspection, ui->actionRandom_State_Scrambles, ui->actionShow_Scramble_Picture}};
+    return {{ui->actionInspection, ui->actionRandom_State_Scrambles, ui->actionShow_Scramble_Picture,
+             ui->actionStackmat_Timer}};
 }
 
 QString Cadenza::sessionFilePath()

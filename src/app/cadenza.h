@@ -23,6 +23,9 @@ class QPainter;
 namespace Ui {
 class Cadenza;
 }
+namespace stackmat {
+struct Packet;
+}
 
 // The main window owns the whole state of the program: the form, the audio
 // capture, the timing state, the level record of the run being timed and the
@@ -72,6 +75,7 @@ public slots:
     void on_actionOpen_Backups_Folder_triggered();
     void on_actionRandom_State_Scrambles_toggled(bool on);
     void on_actionShow_Scramble_Picture_toggled(bool on);
+    void on_actionStackmat_Timer_toggled(bool on);
 
 public:
     // ---- shell: scrambles and times file -------------------------------
@@ -178,7 +182,7 @@ public:
     // start-up, in the user's private data folder.
     static QString sessionFilePath();
     // The Settings menu's checkable choices, stored like the check boxes.
-    std::array<QAction *, 3> settingsChoices() const;
+    std::array<QAction *, 4> settingsChoices() const;
     // Where the session is written: the session file, or a recovery file
     // beside it when the session file exists but could not be read at start.
     QString sessionPath;
@@ -257,6 +261,32 @@ public:
     // True while every key is the timer's: a solve runs, or a key-made start
     // or stop may still be taken back.
     bool timerTakesAllKeys() const;
+
+    // ---- a Stackmat timer on the input (Settings, "Stackmat Timer") ----------
+    // With the choice on, in Solves mode, the input is read as a Stackmat's
+    // signal instead of levels: the Stackmat starts and stops the solves and
+    // its time is the one stored. The window's run only shows it; the keys
+    // start the inspection and Escape cancels, nothing else.
+    bool stackmatWanted() const;
+    // Every packet the tick takes from the sink comes here.
+    void stackmatPacket(const stackmat::Packet &packet);
+    // The tick's part: hands the sink's packets over, shows the running time
+    // and whether the Stackmat is heard.
+    void stackmatTick();
+    // A change of who owns the timing (the choice, the mode) ends a run or an
+    // inspection unstored; called by the layout update.
+    void followStackmatChoice();
+    // A valid packet came less than stackmatSilenceMs ago.
+    bool stackmatConnected() const;
+    static constexpr qint64 stackmatSilenceMs = 1000;
+    // Ends a run without storing it, as Escape does.
+    void cancelRun();
+    bool stackmatFollowed = false; // stackmatWanted() when last looked at
+    bool stackmatRunning = false;  // the Stackmat's own state at its last packet
+    qint32 stackmatRunMs = 0;      // its time in the last running packet
+    int stackmatDigits = 6;
+    QElapsedTimer stackmatLastPacket; // invalid until the first packet
+    bool stackmatShownConnected = false;
 };
 
 #endif

@@ -54,8 +54,8 @@ void Cadenza::stopRun(qint32 t)
     const bool storing = ui->modeSlider->value() == 0;
     if (storing) {
         // Without capture for the whole solve it is stored as with audio
-        // disabled: no pauses, and no splits either.
-        const bool heard = !recordLacksSound;
+        // disabled: no pauses, and no splits either; so is a Stackmat's.
+        const bool heard = !recordLacksSound && !stackmatWanted();
         times.push_back(float(t));
         pauseStats.push_back(heard ? computePauseStats() : PauseStats());
         splits.push_back(heard && ui->splitsCombo->currentIndex() != 0 ? computeSplitTimes() : std::vector<qint32>());
@@ -173,6 +173,12 @@ void Cadenza::on_startButton_clicked()
 {
     resolvePendingStop();
     forgetPendingStart();
+    // The Stackmat starts and stops the solves: Start only begins the inspection.
+    if (stackmatWanted()) {
+        if (!running && !inspecting && inspectionWanted())
+            startInspection();
+        return;
+    }
     if (running)
         stopRun(qint32(solveClock.elapsed()));
     else if (inspecting)
@@ -293,7 +299,7 @@ void Cadenza::timerKeyEvent(const QKeyEvent *key)
         forgetPendingStart();
         lastReleaseKey = key->key();
         lastReleaseTimestamp = key->timestamp();
-        if (key->isAutoRepeat())
+        if (key->isAutoRepeat() || (running && stackmatWanted()))
             return;
         if (running) {
             if (key->timestamp() == 0) {
@@ -307,6 +313,8 @@ void Cadenza::timerKeyEvent(const QKeyEvent *key)
             return;
         }
         if (key->key() == Qt::Key_Space && keyClock.elapsed() >= keyRestMs) {
+            if (stackmatWanted() && (inspecting || !inspectionWanted()))
+                return; // the Stackmat starts the solve
             if (!inspecting && inspectionWanted())
                 startInspectionFromKeyRelease(key->timestamp() != 0);
             else
@@ -352,9 +360,10 @@ void Cadenza::timerEvent(QTimerEvent *)
         return;
     if (pendingStop.active && pendingStop.released.elapsed() >= stopHoldMs)
         resolvePendingStop();
+    stackmatTick();
     // While a stop is held back the run is over unless a repeat revives it:
-    // no samples past the moment of the release.
-    if (running && !pendingStop.active) {
+    // no samples past the moment of the release. A Stackmat's run has no record.
+    if (running && !pendingStop.active && !stackmatWanted()) {
         const qint32 t = qint32(solveClock.elapsed());
         // Without a level sink (no capture) the record still grows, with a
         // silence that was not heard.

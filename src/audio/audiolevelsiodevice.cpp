@@ -16,6 +16,11 @@ qint64 AudioLevelsIODevice::readData(char *, qint64)
 // make whole blocks, and what is left waits for the next write.
 qint64 AudioLevelsIODevice::writeData(const char *data, qint64 len)
 {
+    if (stackmatOn) {
+        stackmat::decode(stackmatDecoder, data, len, format, sampleRate, stackmatPackets);
+        if (stackmatPackets.size() > 100)
+            stackmatPackets.erase(stackmatPackets.begin(), stackmatPackets.end() - 100);
+    }
     if (blockBytes <= 0 || len <= 0) {
         reduceBlock(data, len);
         return len;
@@ -45,4 +50,13 @@ void AudioLevelsIODevice::reduceBlock(const char *data, qint64 len)
         currentLevel = double(level);
         levels::pushRing(recentLevels, recentIndex, level);
     }
+}
+
+void AudioLevelsIODevice::readStackmat(bool on)
+{
+    if (on && !stackmatOn) {
+        stackmatDecoder = stackmat::Decoder();
+        stackmatPackets.clear();
+    }
+    stackmatOn = on;
 }

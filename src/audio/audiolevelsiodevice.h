@@ -2,6 +2,7 @@
 #define CADENZA_AUDIOLEVELSIODEVICE_H
 
 #include "audio/levels.h"
+#include "audio/stackmat.h"
 
 #include <QIODevice>
 #include <vector>
@@ -28,6 +29,16 @@ public:
     levels::SampleFormat format;
     // Bytes in one block (10 ms of audio); 0 takes every write as one block.
     qint32 blockBytes = 0;
+    // The capture's sample rate, set with the format.
+    int sampleRate = 8000;
+
+    // With a Stackmat timer on the input every write is also read as its
+    // signal; the packets wait here for the window's tick (the oldest are
+    // dropped past 100, about 10 s of them). Turning it on starts afresh.
+    void readStackmat(bool on);
+    bool stackmatOn = false;
+    stackmat::Decoder stackmatDecoder;
+    std::vector<stackmat::Packet> stackmatPackets;
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;

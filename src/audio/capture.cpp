@@ -54,6 +54,7 @@ bool Cadenza::startCapture(const QAudioDeviceInfo &device)
 
     auto *sink = new AudioLevelsIODevice(this);
     sink->format = levels::sampleFormatOf(format);
+    sink->sampleRate = format.sampleRate();
     sink->blockBytes = blockBytes;
     sink->open(QIODevice::WriteOnly);
     input->start(sink);

@@ -108,6 +108,11 @@ float sampleOffset(const uchar *p, const SampleFormat &f)
 
 } // namespace
 
+float frameOffset(const uchar *p, const SampleFormat &format)
+{
+    return format.isRawU8() ? float(int(*p) - 128) : sampleOffset(p, format);
+}
+
 void decodeBlock(const char *data, qint64 len, const SampleFormat &format, std::vector<float> &out)
 {
     out.clear();

@@ -52,6 +52,10 @@ float u8Level(quint8 s);
 // unsigned 8-bit scale (may carry a fraction for wider formats).
 float offsetLevel(float offsetFrom128);
 
+// The first channel of the frame at p as an offset from the midpoint on the
+// unsigned 8-bit scale (-128 to 128; wider samples keep their fraction).
+float frameOffset(const uchar *p, const SampleFormat &format);
+
 // Decodes the first channel of every 8th frame of a block into levels,
 // appended to out (cleared first). The number of values is the number of
 // whole 8-frame groups in the block: a block of 8 to 15 bytes of unsigned

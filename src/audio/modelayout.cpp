@@ -23,13 +23,18 @@ void Cadenza::updateModeLayout()
         ui->timerDisplay->setMinimumHeight(20);
     }
 
+    followStackmatChoice();
+    // A Stackmat's signal has no levels to draw and no pauses or splits; its
+    // status line says whether it is heard.
+    const bool stackmat = stackmatWanted();
     const bool showStats = solves && ui->showStatsCheck->isChecked();
-    ui->pauseLabel->setVisible(mode == 1 || !ui->disableAudioCheck->isChecked());
+    ui->audioWidget->setVisible(ui->showAudioCheck->isChecked() && !stackmat);
+    ui->pauseLabel->setVisible(mode == 1 || !ui->disableAudioCheck->isChecked() || stackmat);
     ui->algsOptions->setVisible(mode == 1);
     ui->statsWidget->setVisible(solves);
     ui->scrambleLabel->setVisible(solves);
     ui->scramblePicture->setVisible(solves && ui->actionShow_Scramble_Picture->isChecked());
-    ui->splitLabel->setVisible(solves && ui->splitsCombo->currentIndex() != 0);
+    ui->splitLabel->setVisible(solves && ui->splitsCombo->currentIndex() != 0 && !stackmat);
     ui->statsDisplay->setVisible(showStats);
     ui->statsDisplay->setMinimumHeight(showStats ? 80 : 0);
 
@@ -60,7 +65,7 @@ void Cadenza::on_disableAudioCheck_stateChanged(int)
 
 void Cadenza::on_showAudioCheck_stateChanged(int)
 {
-    ui->audioWidget->setVisible(ui->showAudioCheck->isChecked());
+    ui->audioWidget->setVisible(ui->showAudioCheck->isChecked() && !stackmatWanted());
 }
 
 // The graph draws the thresholds as lines: show a change at once.

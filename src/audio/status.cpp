@@ -5,7 +5,12 @@
 void Cadenza::updateStatusLines(int elapsedMs)
 {
     QString pauseLine;
-    if (ui->modeSlider->value() == 0) {
+    if (stackmatWanted()) {
+        liveElapsedMs = elapsedMs;
+        stackmatShownConnected = stackmatConnected();
+        ui->timerLabel->setText(statustext::stackmatClockText(elapsedMs, stackmatDigits));
+        pauseLine = statustext::stackmatText(stackmatShownConnected);
+    } else if (ui->modeSlider->value() == 0) {
         liveElapsedMs = elapsedMs;
         ui->timerLabel->setText(statustext::timerText(elapsedMs));
         // A record made without capture has no sound figures: no pauses and

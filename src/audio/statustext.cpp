@@ -39,6 +39,18 @@ QString microphoneText(bool captureNow)
                       : QStringLiteral("Microphone unavailable");
 }
 
+QString stackmatClockText(int ms, int digits)
+{
+    if (digits != 6)
+        return timerText(ms);
+    return QStringLiteral("%1.%2").arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString stackmatText(bool connected)
+{
+    return connected ? QStringLiteral("Stackmat connected") : QStringLiteral("Stackmat not connected");
+}
+
 QString switchFailedText(const QString &device, bool previousKept)
 {
     const QString failed = QStringLiteral("The input device \"%1\" could not be started.").arg(device);

@@ -18,6 +18,11 @@ QString splitsText(const std::vector<qint32> &splits); // "Splits: 1.00 | 1.50"
 // that lacked it for some of its ticks.
 QString microphoneText(bool captureNow); // "Microphone unavailable"
 
+// With a Stackmat timer: its time as it shows it (with thousandths from the
+// newer timers' six digits) and whether its signal is heard.
+QString stackmatClockText(int ms, int digits); // "12.345", "12.34"
+QString stackmatText(bool connected);          // "Stackmat connected"
+
 // The note after a switch whose new device did not start.
 QString switchFailedText(const QString &device, bool previousKept);
 
