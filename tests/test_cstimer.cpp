@@ -170,11 +170,11 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == formatCSTimerFile(s.view()));
         w.replaceSession(SessionData{});
         const auto import = [&](const QStringList &answers) { return drive([&] { w.importCSTimerSession(); }, answers); };
-        QCOMPARE(import({tiny, "0"}), (QStringList{"Import solve session from CSTimer format|Txt file (*.txt)",
+        QCOMPARE(import({tiny, "1"}), (QStringList{"Import solve session from CSTimer format|Txt file (*.txt)",
             "Importing CSTimer data|I've detected 15 sessions of CSTimer data with 3 solves altogether. What should I do?"}));
         QCOMPARE(w.times, (std::vector<float>{1326, 1130, 846}));
         // Importing again appends in date order; a file that is not JSON changes nothing and asks nothing.
-        QCOMPARE(import({tiny, "15"}).size(), 2);
+        QCOMPARE(import({tiny, "16"}).size(), 2);
         QCOMPARE(import({QString(CADENZA_TEST_DATA) + "/../test_cstimer.cpp"}).size(), 1);
         QCOMPARE(w.times, (std::vector<float>{1326, 1326, 1130, 1130, 846, 846}));
     }

@@ -86,6 +86,7 @@ Cadenza::Cadenza(QWidget *parent)
     ui->timerDisplay->setAccessibleName(tr("Solve timeline"));
     ui->statsDisplay->setAccessibleName(tr("Statistics chart"));
     ui->scramblePicture->setAccessibleName(tr("Scramble picture"));
+    ui->sessionCombo->setAccessibleName(tr("Session"));
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cube.png")));
     setApplicationIdentity();
@@ -130,7 +131,7 @@ Cadenza::Cadenza(QWidget *parent)
 
     keyClock.start();
 
-    openSession();
+    openSessions();
 
     refreshTimerId = startTimer(10, Qt::CoarseTimer);
 

@@ -1,7 +1,9 @@
 #ifndef CADENZA_H
 #define CADENZA_H
 
+#include "puzzle/events.h"
 #include "session/session.h"
+#include "session/sessionindex.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@ class QAudioInput;
 class QKeyEvent;
 class QPainter;
 
+struct CSTimerFile;
 namespace Ui {
 class Cadenza;
 }
@@ -76,6 +79,11 @@ public slots:
     void on_actionRandom_State_Scrambles_toggled(bool on);
     void on_actionShow_Scramble_Picture_toggled(bool on);
     void on_actionStackmat_Timer_toggled(bool on);
+    void on_sessionCombo_activated(int index);
+    void on_actionNew_Session_triggered();
+    void on_actionRename_Session_triggered();
+    void on_actionDelete_Session_triggered();
+    void on_actionExport_All_Sessions_for_CSTimer_triggered();
 
 public:
     // ---- shell: scrambles and times file -------------------------------
@@ -90,10 +98,9 @@ public:
     // backup fails); called after every change of the session and at shutdown.
     // A failure is shown once per streak in the status bar. True when written.
     bool autosave();
-    // Start-up: load the session file (or take over an older /tmp one of this
-    // user's) and make the first backup of the day.
-    void openSession();
-    void refuseSessionFile(const QString &why);
+    // Opens a session file as the session in the window (see timesfile.cpp).
+    void loadSessionFile(const QString &path, bool mayTakeOverLegacy = false);
+    void refuseSessionFile(const QString &path, const QString &why);
     // A warning about a file operation that failed, in a window-modal box that
     // does not hold up the event loop.
     void showProblem(const QString &title, const QString &text);
@@ -103,6 +110,33 @@ public:
     }
     // Replace the six arrays by an owned session (a load).
     void replaceSession(SessionData &&data);
+
+    // ---- sessions: one times file each, an index beside them ----------------
+    // Start-up: the index (or what the folder holds), then the current
+    // session's file, and only that one.
+    void openSessions();
+    QString sessionFileOf(int index) const;
+    const sessionindex::Entry &currentSessionEntry() const;
+    events::Event currentEvent() const;
+    // Saves the index when it changed (never over one that could not be read).
+    void writeSessionIndex();
+    void refreshSessionCombo();
+    // Each returns false, and changes nothing, when it cannot be done (a solve
+    // runs, the session cannot be saved, its backup fails); the user is told.
+    bool switchSession(int index);
+    bool createSession(const QString &name, events::Event event, const QString &otherType = QString());
+    bool renameSession(int index, const QString &name);
+    bool deleteSession(int index);
+    // The solves of session `index`: the window's own for the current one,
+    // else its file's. False (and `error` says why) when the file cannot be read.
+    bool sessionSolves(int index, SessionData &out, QString *error);
+    bool exportAllSessionsTo(const QString &fileName);
+    void importCSTimerSeparately(const CSTimerFile &file);
+    sessionindex::Index sessionIndex;
+    // The index as last read or written; it is written only when it changes.
+    QByteArray sessionIndexText;
+    bool sessionIndexRefused = false;
+    bool sessionIndexWriteFailing = false;
 
     // ---- audio capture ---------------------------------------------------
     bool startCapture(const QAudioDeviceInfo &device);

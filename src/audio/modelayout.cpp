@@ -33,6 +33,7 @@ void Cadenza::updateModeLayout()
     ui->algsOptions->setVisible(mode == 1);
     ui->statsWidget->setVisible(solves);
     ui->scrambleLabel->setVisible(solves);
+    ui->sessionCombo->setVisible(solves);
     ui->scramblePicture->setVisible(solves && ui->actionShow_Scramble_Picture->isChecked());
     ui->splitLabel->setVisible(solves && ui->splitsCombo->currentIndex() != 0 && !stackmat);
     ui->statsDisplay->setVisible(showStats);
@@ -47,8 +48,13 @@ void Cadenza::on_modeSlider_valueChanged(int)
     updateHistory();
 }
 
-void Cadenza::on_splitsCombo_currentIndexChanged(int)
+void Cadenza::on_splitsCombo_currentIndexChanged(int index)
 {
+    // Each session keeps its own splits choice.
+    if (!sessionIndex.sessions.empty() && currentSessionEntry().splits != index) {
+        sessionIndex.sessions[std::size_t(sessionIndex.current)].splits = index;
+        writeSessionIndex();
+    }
     updateModeLayout();
     updateHistory();
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <unordered_map>
 #include <limits>
 
 namespace {
@@ -146,6 +148,19 @@ qint64 wholeMs(float time)
     return roundClamped(double(time), -endLimit, endLimit);
 }
 
+// An object, or a string holding an object's JSON text; else an empty object.
+QJsonObject objectOrItsText(const QJsonValue &value)
+{
+    if (value.isObject())
+        return value.toObject();
+    if (value.isString()) {
+        const QJsonDocument inner = QJsonDocument::fromJson(value.toString().toUtf8());
+        if (inner.isObject())
+            return inner.object();
+    }
+    return {};
+}
+
 } // namespace
 
 int CSTimerFile::totalSolves() const
@@ -174,11 +189,113 @@ std::optional<CSTimerFile> parseCSTimerFile(const QByteArray &text)
     }
     std::sort(order.begin(), order.end());
 
+    // What csTimer says of each session: properties (an object, or its JSON
+    // text in older files) holds sessionData (an object, or its JSON text).
+    const QJsonObject properties = objectOrItsText(top.value(QStringLiteral("properties")));
+    const QJsonObject sessionData = objectOrItsText(properties.value(QStringLiteral("sessionData")));
+
     CSTimerFile file;
     file.pieces.reserve(order.size());
-    for (const Piece &piece : order)
+    for (const Piece &piece : order) {
         file.pieces.push_back(readSession(top.value(piece.key)));
+        CSTimerSessionInfo info;
+        info.number = piece.number;
+        info.rank = piece.number.size() < 9 ? piece.number.toInt() : std::numeric_limits<int>::max();
+        info.name = piece.number;
+        const QJsonObject data = sessionData.value(piece.number).toObject();
+        const QJsonValue name = data.value(QStringLiteral("name"));
+        if (name.isString() && !name.toString().isEmpty())
+            info.name = name.toString();
+        else if (name.isDouble())
+            info.name = QString::number(name.toDouble(), 'g', 15);
+        info.type = data.value(QStringLiteral("opt")).toObject().value(QStringLiteral("scrType")).toString();
+        if (data.value(QStringLiteral("rank")).isDouble())
+            info.rank = int(roundClamped(data.value(QStringLiteral("rank")).toDouble(), 0, std::numeric_limits<int>::max()));
+        file.info.push_back(info);
+    }
     return file;
+}
+
+std::vector<int> cstimerSessionsToImport(const CSTimerFile &file)
+{
+    std::vector<int> out;
+    for (std::size_t k = 0; k < file.pieces.size() && k < file.info.size(); ++k)
+        if (file.pieces[k].size() > 0 || file.info[k].name != file.info[k].number)
+            out.push_back(int(k));
+    std::stable_sort(out.begin(), out.end(), [&file](int a, int b) {
+        const CSTimerSessionInfo &x = file.info[std::size_t(a)], &y = file.info[std::size_t(b)];
+        if (x.rank != y.rank)
+            return x.rank < y.rank;
+        return x.number.size() != y.number.size() ? x.number.size() < y.number.size() : x.number < y.number;
+    });
+    return out;
+}
+
+QString cstimerSeparateChoice(const CSTimerFile &file)
+{
+    const std::vector<int> sessions = cstimerSessionsToImport(file);
+    int solves = 0;
+    for (int k : sessions)
+        solves += file.pieces[std::size_t(k)].size();
+    return QCoreApplication::translate("Cadenza", "Import every session as its own session (%1 sessions, %2 solves)")
+        .arg(sessions.size())
+        .arg(solves);
+}
+
+namespace {
+
+// A solve as the duplicate check sees it.
+struct SolveId
+{
+    quint32 timeBits;
+    qint32 penalty;
+    qint64 date;
+    QString scramble;
+    bool operator==(const SolveId &o) const
+    {
+        return timeBits == o.timeBits && penalty == o.penalty && date == o.date && scramble == o.scramble;
+    }
+};
+
+struct SolveIdHash
+{
+    std::size_t operator()(const SolveId &id) const
+    {
+        return std::size_t(qHash(id.scramble)) ^ (std::size_t(id.timeBits) * 0x9E3779B1u)
+               ^ std::size_t(quint64(id.date) * 0x85EBCA77u) ^ std::size_t(quint32(id.penalty) << 7);
+    }
+};
+
+SolveId solveId(const SessionView &s, std::size_t i)
+{
+    SolveId id;
+    std::memcpy(&id.timeBits, &s.times[i], sizeof id.timeBits);
+    id.penalty = s.penalties[i];
+    id.date = s.dates[i];
+    id.scramble = s.scrambles[int(i)];
+    return id;
+}
+
+} // namespace
+
+SessionData mergeNewSolves(const SessionView &existing, const SessionData &added)
+{
+    std::unordered_map<SolveId, int, SolveIdHash> held;
+    held.reserve(existing.times.size());
+    for (std::size_t i = 0; i < existing.times.size(); ++i)
+        ++held[solveId(existing, i)];
+    const SessionView from = added.view();
+    SessionData fresh;
+    for (std::size_t i = 0; i < added.times.size(); ++i) {
+        const auto found = held.find(solveId(from, i));
+        if (found != held.end() && found->second > 0) {
+            --found->second;
+            continue;
+        }
+        fresh.append(added.times[i], added.pauseStats[i], added.splits[i], added.scrambles[int(i)], added.dates[i],
+                     added.penalties[i]);
+    }
+    return mergeInDateOrder(existing, fresh);
 }
 
 QStringList cstimerImportChoices(const CSTimerFile &file)
@@ -283,13 +400,14 @@ QByteArray jsonString(const QString &text)
     return out;
 }
 
-QByteArray formatCSTimerFile(const SessionView &session)
+namespace {
+
+// The records of one session, "[...],[...]", each with its real penalty (2000
+// for +2, -1 for DNF), whole-millisecond time, phase ends, scramble, a
+// "Splits: ..." comment and date. `sum` gets the sum of the times.
+void appendRecords(QByteArray &out, const SessionView &session, qint64 &sum)
 {
     const int n = session.size();
-    QByteArray out;
-    out.reserve(n * 120 + 1200);
-    out += "{\"session1\":[";
-    qint64 sum = 0;
     for (int i = 0; i < n; ++i) {
         const qint64 ms = wholeMs(session.times[i]);
         sum += ms;
@@ -333,6 +451,18 @@ QByteArray formatCSTimerFile(const SessionView &session)
         if (i + 1 < n)
             out += ',';
     }
+}
+
+} // namespace
+
+QByteArray formatCSTimerFile(const SessionView &session)
+{
+    const int n = session.size();
+    QByteArray out;
+    out.reserve(n * 120 + 1200);
+    out += "{\"session1\":[";
+    qint64 sum = 0;
+    appendRecords(out, session, sum);
     out += "],\"properties\":{\"sessionData\":\"{";
     out += "\\\"1\\\":{\\\"name\\\":1,\\\"opt\\\":{},\\\"rank\\\":1,\\\"stat\\\":[";
     appendJsonNumber(out, n);
@@ -349,6 +479,48 @@ QByteArray formatCSTimerFile(const SessionView &session)
     out += "\"timeU\":\"n\",";
     out += "\"toolsfunc\":\"[\\\"trend\\\",\\\"stats\\\",\\\"cross\\\",\\\"distribution\\\"]\"}";
     out += '}';
+    return out;
+}
+
+QByteArray formatCSTimerFileAll(const std::vector<CSTimerExportSession> &sessions)
+{
+    std::size_t records = 0;
+    for (const CSTimerExportSession &s : sessions)
+        records += std::size_t(s.solves.size());
+    QByteArray out;
+    out.reserve(int(std::min<std::size_t>(records * 120 + sessions.size() * 200 + 200, 1u << 30)));
+    out += '{';
+    QJsonObject sessionData;
+    for (std::size_t k = 0; k < sessions.size(); ++k) {
+        const CSTimerExportSession &s = sessions[k];
+        const QString number = QString::number(k + 1);
+        out += "\"session" + number.toLatin1() + "\":[";
+        qint64 sum = 0;
+        appendRecords(out, s.solves, sum);
+        out += "],";
+        const int n = s.solves.size();
+        qint64 first = 0, last = 0;
+        if (n > 0) {
+            const auto [lo, hi] = std::minmax_element(s.solves.dates.begin(), s.solves.dates.end());
+            first = *lo;
+            last = *hi;
+        }
+        QJsonObject opt;
+        if (!s.type.isEmpty() && s.type != QLatin1String("333"))
+            opt.insert(QStringLiteral("scrType"), s.type);
+        QJsonObject data;
+        data.insert(QStringLiteral("name"), s.name);
+        data.insert(QStringLiteral("opt"), opt);
+        data.insert(QStringLiteral("rank"), int(k + 1));
+        data.insert(QStringLiteral("stat"), QJsonArray{n, 0, double(n > 0 ? sum / n : 0)});
+        data.insert(QStringLiteral("date"), QJsonArray{double(first), double(last)});
+        sessionData.insert(number, data);
+    }
+    out += "\"properties\":{\"sessionData\":";
+    out += jsonString(QString::fromUtf8(QJsonDocument(sessionData).toJson(QJsonDocument::Compact)));
+    out += ",\"sessionN\":";
+    appendJsonNumber(out, qint64(sessions.size()));
+    out += "}}";
     return out;
 }
 
@@ -412,17 +584,23 @@ void Cadenza::importCSTimerSessionFrom(const QString &fileName)
         return;
     }
 
-    const QStringList choices = cstimerImportChoices(*parsed);
+    // First, every csTimer session as a session of its own; then the merges
+    // into the current session, the first of them chosen as it always was.
+    const QStringList choices = QStringList{cstimerSeparateChoice(*parsed)} + cstimerImportChoices(*parsed);
     bool ok = false;
     const QString answer = QInputDialog::getItem(this, tr("Importing CSTimer data"), cstimerImportQuestion(*parsed),
-                                                 choices, 0, false, &ok);
+                                                 choices, 1, false, &ok);
     if (!ok)
         return;
     const int choice = choices.indexOf(answer);
     if (choice < 0)
         return;
+    if (choice == 0) {
+        importCSTimerSeparately(*parsed);
+        return;
+    }
 
-    replaceSession(mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice)));
+    replaceSession(mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice - 1)));
     updateHistory();
     autosave();
 }

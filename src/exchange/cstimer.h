@@ -13,9 +13,19 @@
 // in the order the import offers them: piece 0 (offered as "session 1") is the
 // file's highest-numbered session, the last piece its lowest. Every session key
 // of the file is a piece, empty ones included.
+struct CSTimerSessionInfo
+{
+    QString number; // the N of its key "sessionN"
+    QString name;   // from the file's session data; its number when it has none
+    QString type;   // csTimer's scramble type code; "" for its default (3x3x3)
+    int rank = 0;   // where csTimer lists it; its number when the file does not say
+};
+
 struct CSTimerFile
 {
     std::vector<SessionData> pieces;
+    // Parallel to pieces: what the file says of each session.
+    std::vector<CSTimerSessionInfo> info;
 
     int totalSolves() const;
 };
@@ -38,6 +48,19 @@ QString cstimerImportQuestion(const CSTimerFile &file);
 // first piece first; k the piece k - 1 only.
 SessionData cstimerChosenSolves(const CSTimerFile &file, int choice);
 
+// The csTimer sessions that an import of every session as its own session
+// brings, in csTimer's order: those with solves, and empty ones the user named
+// (csTimer names a session by its number until it is renamed).
+std::vector<int> cstimerSessionsToImport(const CSTimerFile &file);
+// The choice offered first for that import.
+QString cstimerSeparateChoice(const CSTimerFile &file);
+
+// `existing` with the solves of `added` that it does not hold yet, all of it in
+// date order. A solve is held when one with the same time, penalty, date and
+// scramble is there; a solve that `added` holds k times is held when
+// `existing` holds it k times. Importing the same file twice adds nothing.
+SessionData mergeNewSolves(const SessionView &existing, const SessionData &added);
+
 // The stable date order of a session: indices sorted by date, equal dates
 // keeping their positions.
 std::vector<int> dateOrder(const std::vector<qint64> &dates);
@@ -51,6 +74,17 @@ SessionData mergeInDateOrder(const SessionView &existing, const SessionData &add
 // carry them as csTimer's phase ends, clipped to the total (never beyond it,
 // never before the end of the phase before).
 QByteArray formatCSTimerFile(const SessionView &session);
+
+// Every session as one csTimer export, in the given order as csTimer's
+// sessions 1, 2, ..., with each one's name and scramble type in the file's
+// session data, so that csTimer (and Cadenza's own import) sees them apart.
+struct CSTimerExportSession
+{
+    QString name;
+    QString type;
+    SessionView solves;
+};
+QByteArray formatCSTimerFileAll(const std::vector<CSTimerExportSession> &sessions);
 
 // `text` as a JSON string literal, quotes included.
 QByteArray jsonString(const QString &text);

@@ -28,12 +28,13 @@
 
 namespace {
 
-const QString backupPrefix = QStringLiteral("cadenza-");
 const QString backupSuffix = QStringLiteral(".times");
 
+// A backup's name: the base of its session file's name, the time it was made,
+// and a sequence number within that second.
 const QRegularExpression &backupPattern()
 {
-    static const QRegularExpression re(QStringLiteral("^cadenza-(\\d{8})-(\\d{6})(?:-(\\d+))?\\.times$"));
+    static const QRegularExpression re(QStringLiteral("^(.+)-(\\d{8})-(\\d{6})(?:-(\\d+))?\\.times$"));
     return re;
 }
 
@@ -47,38 +48,44 @@ struct BackupKey
     }
 };
 
-bool backupKey(const QString &name, BackupKey &key)
+bool backupKey(const QString &name, const QString &base, BackupKey &key)
 {
     const QRegularExpressionMatch m = backupPattern().match(name);
-    if (!m.hasMatch())
+    if (!m.hasMatch() || m.captured(1) != base)
         return false;
-    key.stamp = m.captured(1) + QLatin1Char('-') + m.captured(2);
-    key.sequence = m.captured(3).isEmpty() ? 1 : m.captured(3).toInt();
+    key.stamp = m.captured(2) + QLatin1Char('-') + m.captured(3);
+    key.sequence = m.captured(4).isEmpty() ? 1 : m.captured(4).toInt();
     return true;
 }
 
 } // namespace
 
-QString backupFileName(const QDateTime &when, const QStringList &existing)
+QString backupBaseOf(const QString &sessionFile)
+{
+    const QString name = QFileInfo(sessionFile).fileName();
+    return name.endsWith(backupSuffix) ? name.left(name.size() - backupSuffix.size()) : name;
+}
+
+QString backupFileName(const QDateTime &when, const QStringList &existing, const QString &base)
 {
     const QString stamp = when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     int sequence = 0;
     for (const QString &name : existing) {
         BackupKey key;
-        if (backupKey(name, key) && key.stamp == stamp)
+        if (backupKey(name, base, key) && key.stamp == stamp)
             sequence = std::max(sequence, key.sequence);
     }
-    return backupPrefix + stamp + (sequence == 0 ? QString() : QLatin1Char('-') + QString::number(sequence + 1))
+    return base + QLatin1Char('-') + stamp + (sequence == 0 ? QString() : QLatin1Char('-') + QString::number(sequence + 1))
            + backupSuffix;
 }
 
 QStringList backupsToPrune(const QStringList &names, const QDate &today, const QString &justMade, int keep,
-                           int days)
+                           int days, const QString &base)
 {
     std::vector<std::pair<BackupKey, QString>> backups;
     for (const QString &name : names) {
         BackupKey key;
-        if (backupKey(name, key))
+        if (backupKey(name, base, key))
             backups.emplace_back(key, name);
     }
     // Newest first.
@@ -100,12 +107,12 @@ QStringList backupsToPrune(const QStringList &names, const QDate &today, const Q
     return out;
 }
 
-bool dailyBackupDue(const QStringList &names, const QDate &today)
+bool dailyBackupDue(const QStringList &names, const QDate &today, const QString &base)
 {
     const QString day = today.toString(QStringLiteral("yyyyMMdd"));
     for (const QString &name : names) {
         BackupKey key;
-        if (backupKey(name, key) && key.stamp.startsWith(day))
+        if (backupKey(name, base, key) && key.stamp.startsWith(day))
             return false;
     }
     return true;
@@ -264,7 +271,8 @@ BackupResult backupSessionFile(const QString &session, const QString &folder, co
     }
     QDir dir(folder);
     const QStringList names = dir.entryList(QDir::Files);
-    const QString name = backupFileName(when, names);
+    const QString base = backupBaseOf(session);
+    const QString name = backupFileName(when, names, base);
     const QString target = dir.filePath(name);
     if (!writeFileAtomically(target, content, false, QFileDevice::ReadOwner | QFileDevice::WriteOwner,
                              &result.error)) {
@@ -272,7 +280,7 @@ BackupResult backupSessionFile(const QString &session, const QString &folder, co
         return result;
     }
     result.path = target;
-    for (const QString &old : backupsToPrune(names + QStringList{name}, when.date(), name))
+    for (const QString &old : backupsToPrune(names + QStringList{name}, when.date(), name, backupsKept, backupDaysKept, base))
         dir.remove(old);
     return result;
 }

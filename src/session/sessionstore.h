@@ -17,9 +17,11 @@ class QLockFile;
 
 // ---- backup rules (pure) -----------------------------------------------------
 //
-// A backup is named backups/cadenza-YYYYMMDD-HHMMSS.times after the local time
-// it was made; a second one within the same second gets "-2", "-3", ... before
-// the extension.
+// A backup is named backups/<base>-YYYYMMDD-HHMMSS.times after its session
+// file (base "cadenza" for cadenza.times, "session-2" for session-2.times) and
+// the local time it was made; a second one within the same second gets "-2",
+// "-3", ... before the extension. Each session file's backups are kept and
+// pruned apart from the others'.
 
 constexpr int backupsKept = 30;
 // Besides the newest backupsKept, the newest backup of each of this many days
@@ -27,18 +29,22 @@ constexpr int backupsKept = 30;
 // push out yesterday's session.
 constexpr int backupDaysKept = 14;
 
+// The base of the backups of a session file: its name without ".times".
+QString backupBaseOf(const QString &sessionFile);
+
 // The name for a backup made at `when`, given the names already in the folder.
-QString backupFileName(const QDateTime &when, const QStringList &existing);
+QString backupFileName(const QDateTime &when, const QStringList &existing, const QString &base = QStringLiteral("cadenza"));
 
 // The backups to delete, oldest first: all but the newest `keep`, the newest
 // of each of the `days` days up to `today`, and `justMade` (never pruned, even
 // when a clock set back gave it the oldest name). Names that are not backup
 // names are never listed.
 QStringList backupsToPrune(const QStringList &names, const QDate &today, const QString &justMade = QString(),
-                           int keep = backupsKept, int days = backupDaysKept);
+                           int keep = backupsKept, int days = backupDaysKept,
+                           const QString &base = QStringLiteral("cadenza"));
 
 // The first start of a day makes a copy: due when no backup carries `today`'s date.
-bool dailyBackupDue(const QStringList &names, const QDate &today);
+bool dailyBackupDue(const QStringList &names, const QDate &today, const QString &base = QStringLiteral("cadenza"));
 
 // Which solves a session file holds, as one key per solve (its time, date and
 // scramble; not its penalty, which an edit may change). A write whose session

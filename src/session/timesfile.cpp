@@ -437,43 +437,46 @@ void Cadenza::showProblem(const QString &title, const QString &text)
     box->open();
 }
 
-void Cadenza::openSession()
+// Opens the session file at `path` as the session in the window: its solves,
+// or none when there is no file (at the first start, the first session takes
+// over an older /tmp one of this user's). A file that is there but cannot be
+// read is refused.
+// The first opening of a file on a day backs it up.
+void Cadenza::loadSessionFile(const QString &path, bool mayTakeOverLegacy)
 {
-    const QString path = sessionFilePath();
     sessionPath = path;
-    ensurePrivateFolder(sessionFolder());
-    removeStaleStagingFiles(sessionFolder());
+    sessionFileRefused = false;
+    sessionWriteFailing = false;
+    replaceSession(SessionData());
+    solvesOnDiskKeys.clear();
     QByteArray content;
     qint64 modified = 0;
     QString error;
     const QFileInfo info(path);
     if (info.exists() || info.isSymLink()) {
-        if (readRegularFile(path, content, modified, &error)) {
-            replaceSession(parseTimesFile(content, modified));
-            solvesOnDiskKeys = solveKeys(sessionView());
-            updateHistory();
-        } else {
-            refuseSessionFile(error);
+        if (!readRegularFile(path, content, modified, &error)) {
+            refuseSessionFile(path, error);
             return;
         }
-    } else if (readOwnLegacySession(legacySessionFilePath(), content, modified)) {
+        replaceSession(parseTimesFile(content, modified));
+        solvesOnDiskKeys = solveKeys(sessionView());
+    } else if (mayTakeOverLegacy && path == sessionFilePath()
+               && readOwnLegacySession(legacySessionFilePath(), content, modified)) {
         // A session an older version kept in /tmp moves here at once; the
         // old file stays where it is.
         replaceSession(parseTimesFile(content, modified));
-        updateHistory();
         autosave();
     }
     if (QFileInfo(path).isFile()
-        && dailyBackupDue(QDir(backupsFolder()).entryList(QDir::Files), QDate::currentDate()))
+        && dailyBackupDue(QDir(backupsFolder()).entryList(QDir::Files), QDate::currentDate(), backupBaseOf(path)))
         backupSessionFile(path, backupsFolder(), QDateTime::currentDateTime());
 }
 
 // The session file is there but cannot be read (another owner, a link to a
 // drive that is not mounted): it is never written in this run, and the
 // solves of the run go to a recovery file beside it.
-void Cadenza::refuseSessionFile(const QString &why)
+void Cadenza::refuseSessionFile(const QString &path, const QString &why)
 {
-    const QString path = sessionFilePath();
     sessionFileRefused = true;
     sessionPath = sessionFolder() + QLatin1Char('/') + recoveryFileName(QDateTime::currentDateTime());
     solvesOnDiskKeys.clear();
@@ -489,6 +492,14 @@ void Cadenza::refuseSessionFile(const QString &why)
 bool Cadenza::autosave()
 {
     const QString path = sessionPath.isEmpty() ? sessionFilePath() : sessionPath;
+    if (!ensurePrivateFolder(sessionFolder())) {
+        if (!sessionWriteFailing)
+            ui->statusBar->showMessage(tr("Could not save the session to %1 (the folder %2 cannot be made). Your "
+                                          "times are kept in this window; the next change tries again.")
+                                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(sessionFolder())));
+        sessionWriteFailing = true;
+        return false;
+    }
     std::vector<quint64> keys = solveKeys(sessionView());
     // A write that leaves out solves the file holds copies the file first; when
     // that copy cannot be made, the file stays as it is.
@@ -505,13 +516,10 @@ bool Cadenza::autosave()
         }
     }
     QString error;
-    const bool saved = ensurePrivateFolder(sessionFolder())
-                       && writeFileAtomically(path, formatTimesFile(sessionView()), true,
-                                              QFileDevice::ReadOwner | QFileDevice::WriteOwner, &error);
+    const bool saved = writeFileAtomically(path, formatTimesFile(sessionView()), true,
+                                           QFileDevice::ReadOwner | QFileDevice::WriteOwner, &error);
     if (saved)
         solvesOnDiskKeys = std::move(keys);
-    else if (error.isEmpty())
-        error = tr("the folder %1 cannot be made").arg(QDir::toNativeSeparators(sessionFolder()));
     // The status bar, not a dialog: a dialog would take the keyboard focus
     // (and the space bar) in the middle of a session. Told once per streak.
     if (!saved && !sessionWriteFailing)
