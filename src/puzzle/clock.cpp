@@ -145,24 +145,27 @@ QString scrambleText(const std::array<int, 14> &amounts, int pinsUp)
 
 bool inverseScramble(const QString &scramble, QString &out)
 {
+    bool endsBack;
+    if (readScramble(scramble, endsBack, [](bool, int, int) {}) < 0)
+        return false;
+    // Read after the scramble: first back to the side it started with, then
+    // each move the other way (the dials only add up, so order does not matter).
     QStringList words;
+    if (endsBack)
+        words << QStringLiteral("y2");
     bool side = false;
-    const int pins = readScramble(scramble, side, [&](bool back, int p, int a) {
+    const int pins = readScramble(scramble, endsBack, [&](bool back, int p, int a) {
         if (back != side) {
             words << QStringLiteral("y2");
             side = back;
         }
         QString name;
         for (const Named &n : moves)
-            if (n.pins == p)
+            if (n.pins == p && name.isEmpty())
                 name = QLatin1String(n.name);
         words << QStringLiteral("%1%2%3").arg(name).arg(std::abs(a)).arg(a > 0 ? '-' : '+');
     });
-    if (pins < 0)
-        return false;
-    bool endsBack;
-    readScramble(scramble, endsBack, [](bool, int, int) {});
-    if (endsBack != side)
+    if (side != endsBack)
         words << QStringLiteral("y2");
     for (const Named &p : pinNames)
         if (pins & p.pins)

@@ -49,8 +49,9 @@ bool clockAfterScramble(const QString &scramble, Clock &out);
 // L ALL (each -5 to 6), followed by the pins left up (bits as seen from the
 // back, which ends in front).
 QString scrambleText(const std::array<int, 14> &amounts, int pinsUp);
-// A scramble undoing the text: the same moves with negated amounts, and the
-// same pins (false if the text is not a scramble).
+// The moves that, read after the scramble, turn every dial back: the same
+// moves with negated amounts, on the same sides; it ends turned as the
+// scramble ends, with the same pins up (false if the text is not a scramble).
 bool inverseScramble(const QString &scramble, QString &out);
 
 // Each amount drawn from -5 to 6, each pin up or down at random.
