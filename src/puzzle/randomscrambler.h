@@ -15,15 +15,16 @@
 // for long: each event's random-state tables are built on a worker thread the
 // first time the event needs them (random-move scrambles serve until they are
 // ready), and while the user solves the next random-state scramble is already
-// being prepared on another. Taking it waits at most maxWait for a search
-// still running; past that the random-move generator serves that once, and
+// being prepared on another. Taking it waits at most maxWaitMs for a search
+// still running (which leaves room for the thread to wake within the 50 ms a
+// stop may wait); past that the random-move generator serves that once, and
 // the search's scramble is kept for the next take.
 class RandomStateScrambler : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int maxWaitMs = 50;
+    static constexpr int maxWaitMs = 40;
 
     explicit RandomStateScrambler(QObject *parent = nullptr);
     ~RandomStateScrambler() override;
