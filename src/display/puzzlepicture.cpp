@@ -180,8 +180,10 @@ bool paintPuzzlePicture(QPainter &painter, const QSize &size, Event event, const
         paintClock(painter, size, c);
         return true;
     }
-    // Square-1 is pictured once its model is added; Other has no puzzle.
-    const twisty::Puzzle *p = eventscramble::stickerModel(event);
+    if (event == Event::Square1) // Square-1 is added with its model.
+        return false;
+    const twisty::Puzzle *p = eventscramble::stickerModel(event); // none for Other
+
     twisty::State s;
     if (!p || !p->afterScramble(scramble, s))
         return false;

@@ -124,7 +124,8 @@ QString randomMoveScramble(Event e, std::mt19937_64 &rng)
     }
     case Event::Clock:
         return clockpuzzle::randomMoveScramble(rng);
-    default: // Square-1 is added with its model; Other has no scramble.
+    case Event::Square1: // Square-1 is added with its model.
+    default:             // Other has no scramble.
         return QString();
     }
 }

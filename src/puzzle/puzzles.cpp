@@ -323,8 +323,15 @@ Puzzle makeMegaminx()
 
 const Puzzle &nxn(int n)
 {
-    static const Puzzle cubes[6] = {makeCube(2), makeCube(3), makeCube(4), makeCube(5), makeCube(6), makeCube(7)};
-    return cubes[std::clamp(n, 2, 7) - 2];
+    // Each size is built the first time it is needed.
+    switch (std::clamp(n, 2, 7)) {
+    case 2: { static const Puzzle p = makeCube(2); return p; }
+    case 3: { static const Puzzle p = makeCube(3); return p; }
+    case 4: { static const Puzzle p = makeCube(4); return p; }
+    case 5: { static const Puzzle p = makeCube(5); return p; }
+    case 6: { static const Puzzle p = makeCube(6); return p; }
+    default: { static const Puzzle p = makeCube(7); return p; }
+    }
 }
 
 const Puzzle &pyraminx()

@@ -41,6 +41,7 @@ int kindKey(Event e)
     case Event::Cube222: return 1;
     case Event::Pyraminx: return 2;
     case Event::Skewb: return 3;
+    case Event::Square1: // Square-1 is added with its model.
     default: return -1;
     }
 }
