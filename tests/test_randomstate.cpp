@@ -111,6 +111,16 @@ private slots:
         QVERIFY(twophase::solve(*tables, superflip, solution) && solution.size() <= 21);
         QCOMPARE(applyMoves(superflip, solution), Cube());
         QVERIFY(twophase::solve(*tables, Cube(), solution) && solution.empty());
+
+        // A search with no answer (the superflip in 19 moves) gives up after its node budget instead of
+        // running for hours; a scramble whose search does so is one of the 21-move generator, and says so.
+        std::uint64_t visited = 0;
+        QVERIFY(!twophase::solve(*tables, superflip, solution, 19, 200000, &visited));
+        QVERIFY2(visited > 200000 && visited < 200100, qPrintable(QString::number(visited)));
+        std::mt19937_64 rng2(8);
+        const twophase::RandomScramble fallback = twophase::randomStateScramble(*tables, rng2, 1);
+        QVERIFY(!fallback.randomState && fallback.moves.size() == 21);
+        QCOMPARE(applyMoves(Cube(), moves(qPrintable(fallback.text))), fallback.state);
     }
 };
 

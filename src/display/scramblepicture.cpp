@@ -1,4 +1,5 @@
 #include "display/scramblepicture.h"
+#include "display/puzzlepicture.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -37,20 +38,17 @@ void paintScramblePicture(QPainter &painter, const QSize &size, const cube::Face
         }
 }
 
-ScramblePicturePainter::ScramblePicturePainter(QWidget *w, std::function<QString()> s)
-    : QObject(w), widget(w), scramble(std::move(s))
+ScramblePicturePainter::ScramblePicturePainter(QWidget *w, std::function<QString()> s, std::function<events::Event()> e)
+    : QObject(w), widget(w), scramble(std::move(s)), event(std::move(e))
 {
     widget->installEventFilter(this);
 }
 
-bool ScramblePicturePainter::eventFilter(QObject *watched, QEvent *event)
+bool ScramblePicturePainter::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched != widget || event->type() != QEvent::Paint)
+    if (watched != widget || e->type() != QEvent::Paint)
         return false;
-    cube::Cube c;
-    if (cube::cubeAfterScramble(scramble(), c)) {
-        QPainter painter(widget);
-        paintScramblePicture(painter, widget->size(), cube::facelets(c));
-    }
+    QPainter painter(widget);
+    paintPuzzlePicture(painter, widget->size(), event ? event() : events::Event::Cube333, scramble());
     return true;
 }

@@ -5,6 +5,7 @@
 // (U above F; L, F, R, B in a row; D below F), white up and green front.
 
 #include "puzzle/cube.h"
+#include "puzzle/events.h"
 
 #include <QColor>
 #include <QObject>
@@ -24,16 +25,19 @@ QColor scrambleFaceColour(int netFace);
 void paintScramblePicture(QPainter &painter, const QSize &size, const cube::Facelets &f);
 
 // Paints a plain widget as the picture of the scramble that `scramble`
-// returns at each paint (nothing when the text is not one).
+// returns at each paint, for the event that `event` returns (3x3x3 when not
+// given; nothing when the text is not a scramble of it; see puzzlepicture.h).
 class ScramblePicturePainter : public QObject
 {
 public:
-    ScramblePicturePainter(QWidget *widget, std::function<QString()> scramble);
+    ScramblePicturePainter(QWidget *widget, std::function<QString()> scramble,
+                           std::function<events::Event()> event = nullptr);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *widget;
     std::function<QString()> scramble;
+    std::function<events::Event()> event;
 };
 
 #endif

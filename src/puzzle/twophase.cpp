@@ -1,4 +1,5 @@
 #include "puzzle/twophase.h"
+#include "puzzle/scramble.h"
 
 #include <algorithm>
 #include <array>
@@ -188,17 +189,23 @@ struct Search
     const Tables &t;
     Cube start;
     int maxLength;
+    // Nodes visited in both phases (shared by the searches of a cube and of
+    // its inverse), and the number past which the search gives up (0: none).
+    std::uint64_t &nodes;
+    std::uint64_t maxNodes;
     std::array<int, 32> path{};
-    int length1 = 0;
     std::vector<int> solution;
+
+    bool exhausted() const { return maxNodes > 0 && nodes > maxNodes; }
 
     bool phase2(int cp, int ep, int sp, int depth, int togo, int last)
     {
+        ++nodes;
         if (cp == 0 && ep == 0 && sp == 0) {
             solution.assign(path.begin(), path.begin() + depth);
             return true;
         }
-        if (togo == 0)
+        if (togo == 0 || exhausted())
             return false;
         for (int k = 0; k < phase2MoveCount; ++k) {
             const int m = phase2Moves[k];
@@ -234,8 +241,11 @@ struct Search
 
     bool phase1(int tw, int fl, int sl, int depth, int togo, int last)
     {
+        ++nodes;
         if (togo == 0)
             return tw == 0 && fl == 0 && sl == solvedSlice && startPhase2(depth);
+        if (exhausted())
+            return false;
         for (int face = 0; face < 6; ++face) {
             if (!allowedAfter(face, last))
                 continue;
@@ -297,28 +307,33 @@ std::shared_ptr<const Tables> buildTables()
     return t;
 }
 
-bool solve(const Tables &tables, const Cube &c, std::vector<int> &solution, int maxLength)
+bool solve(const Tables &tables, const Cube &c, std::vector<int> &solution, int maxLength, std::uint64_t maxNodes,
+           std::uint64_t *visited)
 {
     if (!cube::isSolvable(c) || maxLength < 0 || maxLength > 30)
         return false;
     // The cube and its inverse are searched in turns, first-phase depth by
     // depth: a solution of the inverse, turned around, solves the cube, and a
     // state whose search runs long rarely has an inverse whose search does too.
+    // The two share one budget of nodes.
     const Cube inv = cube::inverse(c);
-    Search s{tables, c, maxLength, {}, 0, {}}, si{tables, inv, maxLength, {}, 0, {}};
+    std::uint64_t nodes = 0;
+    Search s{tables, c, maxLength, nodes, maxNodes, {}, {}}, si{tables, inv, maxLength, nodes, maxNodes, {}, {}};
     const int tw = twistOf(c), fl = flipOf(c), sl = sliceOf(c);
     const int itw = twistOf(inv), ifl = flipOf(inv), isl = sliceOf(inv);
-    for (int d = 0; d <= maxLength; ++d) {
+    bool found = false;
+    for (int d = 0; d <= maxLength && !found && !s.exhausted(); ++d) {
         if (s.phase1(tw, fl, sl, 0, d, -1)) {
             solution = s.solution;
-            return true;
-        }
-        if (si.phase1(itw, ifl, isl, 0, d, -1)) {
+            found = true;
+        } else if (si.phase1(itw, ifl, isl, 0, d, -1)) {
             solution = cube::inverseMoves(si.solution);
-            return true;
+            found = true;
         }
     }
-    return false;
+    if (visited)
+        *visited = nodes;
+    return found;
 }
 
 Cube randomCube(std::mt19937_64 &rng)
@@ -335,16 +350,24 @@ Cube randomCube(std::mt19937_64 &rng)
     return c;
 }
 
-RandomScramble randomStateScramble(const Tables &tables, std::mt19937_64 &rng)
+RandomScramble randomStateScramble(const Tables &tables, std::mt19937_64 &rng, std::uint64_t maxNodes)
 {
     RandomScramble r;
     std::vector<int> solution;
-    do {
+    do
         r.state = randomCube(rng);
-        // A drawn solved cube (one chance in 4.3e19) would give an empty scramble.
-    } while (r.state == Cube() || !solve(tables, r.state, solution, 21));
-    r.moves = cube::inverseMoves(solution);
-    r.text = cube::movesText(r.moves);
+    // A drawn solved cube (one chance in 4.3e19) would give an empty scramble.
+    while (r.state == Cube());
+    if (solve(tables, r.state, solution, 21, maxNodes)) {
+        r.moves = cube::inverseMoves(solution);
+        r.text = cube::movesText(r.moves);
+        return r;
+    }
+    // A search that runs out of nodes gives way to the 21-move generator.
+    r.randomState = false;
+    r.text = makeScramble([&rng] { return int(rng() >> 33); });
+    cube::parseMoves(r.text, r.moves);
+    r.state = cube::applyMoves(Cube(), r.moves);
     return r;
 }
 
