@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <chrono>
 #include <numeric>
 
 namespace square1 {
@@ -711,13 +712,26 @@ struct Search
     const Tables &t;
     const SearchLimits &limits;
     long nodes = 0;
-    int best = 0;                      // slices of the best solution so far
+    int best = 0;                      // slices of the best solution so far (above maxSlices: none yet)
     std::vector<Move> bestSolution;
     std::vector<std::pair<int, int>> firstTurns; // the first phase: a turn before each slice
     std::vector<int> cubePath;                   // the second phase: cube moves
     const State *start = nullptr;
 
-    bool done() const { return best <= limits.goodSlices || nodes >= limits.nodeBudget; }
+    std::chrono::steady_clock::time_point deadline;
+    bool outOfTime = false;
+    long nextClockLook = 0;
+
+    // Out of nodes, or (looked at every few thousand nodes) of time.
+    bool exhausted()
+    {
+        if (!outOfTime && limits.milliseconds > 0 && nodes >= nextClockLook) {
+            outOfTime = std::chrono::steady_clock::now() >= deadline;
+            nextClockLook = nodes + 4096;
+        }
+        return outOfTime || nodes >= limits.nodeBudget;
+    }
+    bool done() { return best <= limits.goodSlices || exhausted(); }
 
     int cubeBound(int c, int e, bool flipped) const
     {
@@ -744,7 +758,7 @@ struct Search
             if (cube(c2, e2, !flipped, togo - 1, t.undoOf[m]))
                 return true;
             cubePath.pop_back();
-            if (nodes >= limits.nodeBudget)
+            if (exhausted())
                 return false;
         }
         return false;
@@ -766,7 +780,7 @@ struct Search
         int length = cubeBound(c, e, s.middleFlipped);
         while (depth + length < limits.minSlices)
             length += 2;
-        for (; depth + length < best && nodes < limits.nodeBudget; length += 2) {
+        for (; depth + length < best && !exhausted(); length += 2) {
             cubePath.clear();
             if (cube(c, e, s.middleFlipped, length, skip)) {
                 best = depth + length;
@@ -844,7 +858,8 @@ std::shared_ptr<const Tables> buildTables()
 
 bool solve(const Tables &t, const State &s, std::vector<Move> &solution, const SearchLimits &limits)
 {
-    Search search{t, limits, 0, limits.maxSlices + 1, {}, {}, {}, &s};
+    Search search{t, limits, 0, limits.maxSlices + 1, {}, {}, {}, &s, {}, false, 0};
+    search.deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(long(limits.milliseconds * 1000));
     // Already an even cube, up to turns of the layers.
     const int top = layerShape(s.pieces.data()), bottom = layerShape(s.pieces.data() + 12);
     const auto square = [](int m) { return rotateShape(m, 0) == cornerFirst || rotateShape(m, 1) == cornerFirst

@@ -102,15 +102,17 @@ std::shared_ptr<const Tables> buildTables();
 
 // A sequence that solves `s`: the shortest the search finds with at least
 // `minSlices` and at most `maxSlices` slices, stopping at the first with at
-// most `goodSlices`. The search gives up after `nodeBudget` nodes (about 45 ms
-// on one core of the reference machine). False when it found none within the
-// budget.
+// most `goodSlices`. The search gives up after `nodeBudget` nodes (45 to 100
+// ms on one core here) or `milliseconds` of wall-clock time (0: no limit),
+// whichever comes first, so that a scramble asked for while its search still
+// runs is never long in coming. False when it found none by then.
 struct SearchLimits
 {
     int minSlices = 11;
     int goodSlices = 13;
     int maxSlices = 15;
     long nodeBudget = 6000000;
+    double milliseconds = 40;
 };
 bool solve(const Tables &tables, const State &s, std::vector<Move> &solution, const SearchLimits &limits = {});
 
