@@ -742,6 +742,16 @@ struct Search
         return h + ((h ^ int(flipped)) & 1); // the middle comes back after an even number of slices
     }
 
+    // cubeBound(c, e, flipped) <= limit, looking no further than the first table that says otherwise.
+    bool cubeWithin(int c, int e, bool flipped, int limit) const
+    {
+        const auto fits = [&](int h) { return h + ((h ^ int(flipped)) & 1) <= limit; };
+        return fits(t.cornerDistance[0][std::size_t(c) * colourCount + t.colourOf[0][std::size_t(e)]])
+               && fits(t.edgeDistance[0][std::size_t(e) * colourCount + t.colourOf[0][std::size_t(c)]])
+               && fits(t.cornerDistance[1][std::size_t(c) * colourCount + t.colourOf[1][std::size_t(e)]])
+               && fits(t.edgeDistance[1][std::size_t(e) * colourCount + t.colourOf[1][std::size_t(c)]]);
+    }
+
     bool cube(int c, int e, bool flipped, int togo, int skip)
     {
         if (togo == 0)
@@ -752,7 +762,7 @@ struct Search
                 continue;
             const int c2 = t.cornerMove[std::size_t(c) * moves + m], e2 = t.edgeMove[std::size_t(e) * moves + m];
             ++nodes;
-            if (cubeBound(c2, e2, !flipped) > togo - 1)
+            if (!cubeWithin(c2, e2, !flipped, togo - 1))
                 continue;
             cubePath.push_back(int(m));
             if (cube(c2, e2, !flipped, togo - 1, t.undoOf[m]))
