@@ -117,9 +117,11 @@ struct SearchLimits
 bool solve(const Tables &tables, const State &s, std::vector<Move> &solution, const SearchLimits &limits = {});
 
 // A scramble to a uniformly random state: the inverse of a solution of it,
-// with 11 to 13 slices (about one state in 7,000 gets 14 or 15, when the
-// search's budget ends before it finds 13). Should the search find nothing
-// within its budget (not seen in 20,000 draws), a random-move scramble stands
+// with 11 to 13 slices. About one state in 7,000 gets 14 or 15, when the
+// node budget ends before the search finds 13 (more on a busy machine, where
+// the time limit ends searches sooner); such a state is kept, as dropping it
+// would make hard states rarer than they are. Should the search find nothing
+// within its limits (not seen in 30,000 draws), a random-move scramble stands
 // in and `randomState` is false.
 struct RandomScramble
 {
