@@ -121,8 +121,9 @@ bool solve(const Tables &tables, const State &s, std::vector<Move> &solution, co
 // node budget ends before the search finds 13 (more on a busy machine, where
 // the time limit ends searches sooner); such a state is kept, as dropping it
 // would make hard states rarer than they are. Should the search find nothing
-// within its limits (not seen in 30,000 draws), a random-move scramble stands
-// in and `randomState` is false.
+// within its limits (never with the node budget alone in 20,000 draws; once in
+// 5,000 with the time limit on a machine loaded 3.5 times over), a random-move
+// scramble stands in and `randomState` is false.
 struct RandomScramble
 {
     State state;
