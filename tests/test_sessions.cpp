@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 #include "exchange/cstimer.h"
+#include "puzzle/eventscramble.h"
 #include "session/sessionindex.h"
 #include "session/sessionstore.h"
 #include "session/timesfile.h"
@@ -70,6 +71,8 @@ private slots:
             w.on_startButton_clicked(), w.on_startButton_clicked();
             w.ui->splitsCombo->setCurrentIndex(2);
             QVERIFY(w.createSession(hostile, Event::Skewb) && w.sessionIndex.current == 1 && w.times.empty());
+            std::vector<int> moves; // the scramble shown fits the event
+            QVERIFY2(eventscramble::stickerModel(Event::Skewb)->parse(w.currentScramble, moves) && moves.size() == 11, qPrintable(w.currentScramble));
             QCOMPARE(w.ui->splitsCombo->currentIndex(), 2); // a new session starts with the choice in use
             w.ui->splitsCombo->setCurrentIndex(0);
             for (int i = 0; i < 2; ++i) w.on_startButton_clicked(), w.on_startButton_clicked();

@@ -67,8 +67,8 @@ Cadenza::Cadenza(QWidget *parent)
     ui->setupUi(this);
     moveScrambleToolTip = ui->scrambleLabel->toolTip();
     randomScrambler = new RandomStateScrambler(this);
-    connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
-    new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });
+    connect(randomScrambler, &RandomStateScrambler::tablesReady, this, [this](events::Event) { randomStateTablesReady(); });
+    new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; }, [this] { return currentEvent(); });
 
     // The window paints its display widgets; the timer's keys reach the timer
     // whatever control has the focus.
@@ -126,12 +126,12 @@ Cadenza::Cadenza(QWidget *parent)
         if (readInt(settings, qPrintable(choice->objectName()), i))
             choice->setChecked(i != 0);
 
-    currentScramble = generateScramble();
-    ui->scrambleLabel->setText(currentScramble);
-
     keyClock.start();
 
+    // The current session first: the first scramble fits its event.
     openSessions();
+    currentScramble = generateScramble();
+    updateHistory();
 
     refreshTimerId = startTimer(10, Qt::CoarseTimer);
 

@@ -1,4 +1,6 @@
 #include "display/puzzlepicture.h"
+#include "display/square1picture.h"
+#include "puzzle/square1.h"
 #include "display/scramblepicture.h"
 #include "puzzle/clock.h"
 #include "puzzle/cube.h"
@@ -180,8 +182,13 @@ bool paintPuzzlePicture(QPainter &painter, const QSize &size, Event event, const
         paintClock(painter, size, c);
         return true;
     }
-    if (event == Event::Square1) // Square-1 is added with its model.
-        return false;
+    if (event == Event::Square1) {
+        square1::State s;
+        if (!square1::stateAfterScramble(scramble, s))
+            return false;
+        paintSquare1(painter, size, s);
+        return true;
+    }
     const twisty::Puzzle *p = eventscramble::stickerModel(event); // none for Other
 
     twisty::State s;

@@ -24,7 +24,7 @@ class QPainter;
 
 // Paints the event's puzzle after `scramble`; false (and nothing painted)
 // when the text is not a scramble of it, or the event has no picture
-// (Other; Square-1 is added with its model).
+// (Other).
 bool paintPuzzlePicture(QPainter &painter, const QSize &size, events::Event event, const QString &scramble);
 
 // For the sticker puzzles (2x2x2, 4x4x4 to 7x7x7, Pyraminx, Skewb, Megaminx):

@@ -1,4 +1,5 @@
 #include "puzzle/eventscramble.h"
+#include "puzzle/square1.h"
 #include "puzzle/clock.h"
 #include "puzzle/cube.h"
 #include "puzzle/puzzles.h"
@@ -124,15 +125,16 @@ QString randomMoveScramble(Event e, std::mt19937_64 &rng)
     }
     case Event::Clock:
         return clockpuzzle::randomMoveScramble(rng);
-    case Event::Square1: // Square-1 is added with its model.
-    default:             // Other has no scramble.
+    case Event::Square1:
+        return square1::randomMoveScramble(rng);
+    default: // Other has no scramble.
         return QString();
     }
 }
 
 bool hasRandomState(Event e)
 {
-    return events::isCube333(e) || needsStateTables(e) || e == Event::Clock;
+    return events::isCube333(e) || needsStateTables(e) || e == Event::Clock || e == Event::Square1;
 }
 
 bool needsStateTables(Event e)

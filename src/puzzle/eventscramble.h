@@ -11,10 +11,10 @@
 //   axis three times in a row nor the same layers twice in a row;
 //   Pyraminx: 11 moves of U, L, R, B, then each tip turned either way or not;
 //   Skewb: 11 moves of R, U, L, B; Megaminx: 7 lines of 10 R++/R--, D++/D--
-//   moves, each ending in U or U'; Clock: see clock.h.
+//   moves, each ending in U or U'; Clock: see clock.h; Square-1: see square1.h.
 // Random-state scrambles: the 3x3x3 events (twophase.h), 2x2x2, Pyraminx and
-// Skewb (from distance tables, statetables.h) and Clock; the others have none.
-// Square-1 and Other have no scramble here: Square-1 is added with its model.
+// Skewb (from distance tables, statetables.h), Clock and Square-1
+// (square1.h); the others have none. Other has no scramble.
 
 #include "puzzle/events.h"
 #include "puzzle/statetables.h"

@@ -2,6 +2,7 @@
 #include "puzzle/clock.h"
 #include "puzzle/eventscramble.h"
 #include "puzzle/scramble.h"
+#include "puzzle/square1.h"
 
 #include <QFutureWatcher>
 #include <QTime>
@@ -41,7 +42,7 @@ int kindKey(Event e)
     case Event::Cube222: return 1;
     case Event::Pyraminx: return 2;
     case Event::Skewb: return 3;
-    case Event::Square1: // Square-1 is added with its model.
+    case Event::Square1: return 4;
     default: return -1;
     }
 }
@@ -50,6 +51,8 @@ std::shared_ptr<const void> buildTables(Event e)
 {
     if (events::isCube333(e))
         return twophase::buildTables();
+    if (e == Event::Square1)
+        return square1::buildTables();
     return eventscramble::buildStateTables(e);
 }
 
@@ -58,6 +61,10 @@ twophase::RandomScramble drawScramble(Event e, const void *tables, std::mt19937_
     if (events::isCube333(e))
         return twophase::randomStateScramble(*static_cast<const twophase::Tables *>(tables), rng);
     twophase::RandomScramble r;
+    if (e == Event::Square1) {
+        r.text = square1::randomStateScramble(*static_cast<const square1::Tables *>(tables), rng).text;
+        return r;
+    }
     r.text = eventscramble::randomStateScramble(e, *static_cast<const statetables::Tables *>(tables), rng).text;
     return r;
 }
@@ -70,7 +77,7 @@ RandomStateScrambler::RandomStateScrambler(QObject *parent)
     const std::array<unsigned, 4> words = seedWords();
     std::seed_seq seed(words.begin(), words.end());
     rng.seed(seed);
-    for (const Event e : {Event::Cube333, Event::Cube222, Event::Pyraminx, Event::Skewb}) {
+    for (const Event e : {Event::Cube333, Event::Cube222, Event::Pyraminx, Event::Skewb, Event::Square1}) {
         auto kind = std::make_unique<Kind>();
         kind->event = e;
         Kind *k = kind.get();

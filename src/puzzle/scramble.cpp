@@ -1,5 +1,6 @@
 #include "puzzle/scramble.h"
 #include "app/cadenza.h"
+#include "puzzle/eventscramble.h"
 #include "puzzle/randomscrambler.h"
 #include "ui_cadenza.h"
 
@@ -44,26 +45,41 @@ QString makeScramble(const std::function<int()> &draw)
 
 QString Cadenza::generateScramble()
 {
-    // Random-state scrambles once their tables are built; until then, and
-    // when not chosen, the move generator below.
-    if (ui && randomScrambler && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready()) {
-        ui->scrambleLabel->setToolTip(tr("A uniformly random state of the cube, reached in at most 21 moves "
-                                         "(two-phase search)."));
-        return randomScrambler->take().text;
+    // Random-state scrambles once the event's tables are built; until then,
+    // and when not chosen, its random-move generator (the 21-move one for the
+    // 3x3x3 events).
+    const events::Event event = currentEvent();
+    if (!ui || !randomScrambler) {
+        const QTime now = QTime::currentTime();
+        std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
+        return makeScramble([] { return std::rand(); });
     }
-    if (ui)
+    const QString text = randomScrambler->next(event, ui->actionRandom_State_Scrambles->isChecked());
+    const bool cube = events::isCube333(event);
+    if (randomScrambler->lastWasRandomState() || (cube && ui->actionRandom_State_Scrambles->isChecked()
+                                                  && randomScrambler->ready(event) && !text.isEmpty()))
+        ui->scrambleLabel->setToolTip(cube ? tr("A uniformly random state of the cube, reached in at most 21 moves "
+                                                "(two-phase search).")
+                                           : tr("A uniformly random state of the puzzle, reached by a short "
+                                                "scramble."));
+    else if (cube)
         ui->scrambleLabel->setToolTip(moveScrambleToolTip);
-    const QTime now = QTime::currentTime();
-    std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
-    return makeScramble([] { return std::rand(); });
+    else
+        ui->scrambleLabel->setToolTip(event == events::Event::Other ? tr("Other events get no scramble.")
+                                                                    : tr("Random moves in WCA notation."));
+    return text;
 }
 
 void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
 {
-    if (on && !randomScrambler->ready()) {
-        // At start-up (no scramble yet) the first scramble stays what it is.
+    // At start-up the first scramble, made once the session is open, starts
+    // its event's tables.
+    if (sessionIndex.sessions.empty())
+        return;
+    const events::Event event = currentEvent();
+    if (on && eventscramble::hasRandomState(event) && !randomScrambler->ready(event)) {
         scrambleToReplace = currentScramble;
-        randomScrambler->start();
+        randomScrambler->start(event);
         return;
     }
     scrambleToReplace.clear();
@@ -77,7 +93,7 @@ void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
 void Cadenza::randomStateTablesReady()
 {
     if (!running && !scrambleToReplace.isEmpty() && currentScramble == scrambleToReplace
-        && ui->actionRandom_State_Scrambles->isChecked()) {
+        && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready(currentEvent())) {
         currentScramble = generateScramble();
         updateHistory();
     }

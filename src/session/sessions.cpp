@@ -1,5 +1,6 @@
 #include "app/cadenza.h"
 #include "exchange/cstimer.h"
+#include "puzzle/randomscrambler.h"
 #include "session/sessionindex.h"
 #include "session/sessionstore.h"
 #include "session/timesfile.h"
@@ -146,6 +147,11 @@ bool Cadenza::switchSession(int index)
     if (splits >= 0 && splits < ui->splitsCombo->count() && splits != ui->splitsCombo->currentIndex())
         ui->splitsCombo->setCurrentIndex(splits);
     currentScramble = generateScramble();
+    // A random-state scramble is shown once the event's tables are built.
+    scrambleToReplace.clear();
+    if (ui->actionRandom_State_Scrambles->isChecked() && !randomScrambler->lastWasRandomState()
+        && !randomScrambler->ready(currentEvent()))
+        scrambleToReplace = currentScramble;
     refreshSessionCombo();
     writeSessionIndex();
     updateModeLayout();
