@@ -62,8 +62,8 @@ private slots:
     void scramblesReachUniformStatesInAtMost21MovesAndOnlyReachableStatesSolve()
     {
         const std::shared_ptr<const twophase::Tables> tables = twophase::buildTables();
-        // 20,000 scrambles, on every core; each draws from its own fixed seed, so the run is the same every time.
-        std::vector<twophase::RandomScramble> drawn(20000);
+        // 6,000 scrambles, on every core; each draws from its own fixed seed, so the run is the same every time.
+        std::vector<twophase::RandomScramble> drawn(6000);
         QtConcurrent::blockingMap(drawn, [&](twophase::RandomScramble &d) {
             std::mt19937_64 rng(std::uint64_t(&d - drawn.data() + 1) * 0x9e3779b97f4a7c15ull);
             d = twophase::randomStateScramble(*tables, rng);
@@ -96,7 +96,7 @@ private slots:
         // The check can fail: place 0 of a biased draw (one in ten keeps the first corner home) stands out.
         std::vector<long> biased(8);
         std::mt19937_64 rng(7);
-        for (int i = 0; i < 20000; ++i)
+        for (int i = 0; i < 6000; ++i)
             ++biased[std::size_t(i % 10 == 0 ? 0 : twophase::randomCube(rng).cp[0])];
         QVERIFY(chiSquare(biased).first > chiSquare(biased).second);
 
