@@ -38,6 +38,7 @@
 #include "audio/analysis.h"
 #include "audio/calibration.h"
 #include "audio/levels.h"
+#include "calibrationmodel.h"
 #include "capturemodel.h"
 #include "turningnoise.h"
 #include "voicecorpus.h"
@@ -57,54 +58,14 @@
 
 namespace {
 
-constexpr int rate = 8000, block = 80; // 10 ms
+using namespace calibrationmodel;
 bool sixteenBit = false;
-
-// Levels of the blocks starting at sample `phase`, as the capture gives them.
-std::vector<float> levelsOf(const std::vector<float> &x, int phase)
-{
-    if (!sixteenBit) {
-        const std::vector<quint8> u8 = voicecorpus::toU8(x);
-        return capturemodel::blockLevels(u8.data(), u8.size(), phase);
-    }
-    levels::SampleFormat f;
-    f.sampleBytes = 2;
-    f.type = levels::SampleFormat::Signed;
-    std::vector<qint16> s16(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
-        s16[i] = qint16(std::max(-32768, std::min(32767, int(std::floor(x[i] * 32768.0f)))));
-    std::vector<float> out, values;
-    for (std::size_t at = std::size_t(phase); at + block <= s16.size(); at += block) {
-        levels::decodeBlock(reinterpret_cast<const char *>(s16.data() + at), 2 * block, f, values);
-        float level = 0.0f;
-        levels::blockLevel(values, level);
-        out.push_back(level);
-    }
-    return out;
-}
 
 struct Room
 {
     float rms; // 0: none
     const char *name;
 };
-
-void addRoom(std::vector<float> &x, float rms, std::mt19937 &rng)
-{
-    if (rms <= 0.0f)
-        return;
-    std::normal_distribution<float> g(0.0f, rms);
-    for (float &s : x)
-        s += g(rng);
-}
-
-void addAt(std::vector<float> &x, const std::vector<float> &y, std::size_t at, float gain)
-{
-    for (std::size_t i = 0; i < y.size() && at + i < x.size(); ++i)
-        x[at + i] += gain * y[i];
-}
-
-float dB(float d) { return std::pow(10.0f, d / 20.0f); }
 
 struct Score
 {
@@ -151,17 +112,9 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::vector<voicecorpus::Word> corpus = voicecorpus::load(dir);
-    const QStringList calibrationWords = {"next", "okay", "stop", "done", "cross"};
-    // Speakers: "voice_speed" -> their words, calibration words first in the order asked.
-    std::map<QString, std::vector<const voicecorpus::Word *>> asked, scored;
-    for (const voicecorpus::Word &w : corpus) {
-        const QString speaker = w.name.section('_', 0, 1), word = w.name.section('_', 2);
-        (calibrationWords.contains(word) ? asked : scored)[speaker].push_back(&w);
-    }
-    for (auto &[speaker, list] : asked)
-        std::sort(list.begin(), list.end(), [&](const voicecorpus::Word *a, const voicecorpus::Word *b) {
-            return calibrationWords.indexOf(a->name.section('_', 2)) < calibrationWords.indexOf(b->name.section('_', 2));
-        });
+    Speakers speakers = speakersOf(corpus);
+    auto &asked = speakers.asked;
+    auto &scored = speakers.other;
 
     const float voiceDb[] = {0, -6, -12, -18}, turningDb[] = {-6, 0, 6};
     const Room rooms[] = {{0.0f, "none"}, {dB(-50), "-50"}, {dB(-42), "-42"}, {dB(-35), "-35"}};
@@ -171,15 +124,16 @@ int main(int argc, char **argv)
     std::vector<Candidate> candidates;
     candidates.push_back({"before: voice 5.0, silence 0.4 for everyone", true, {}});
     auto add = [&](float turningFactor, float roomFactor, float placement, int missed, float share, float factor, float offset,
-                   float turningShare = 0.9f, float separation = 1.0f) {
+                   float turningShare = 0.9f, float separation = 1.0f, float step = 0.0f) {
         calibration::Choice c;
+        c.turningStep = step;
         c.turningShare = turningShare;
         c.minSeparation = separation;
         c.turningShareFactor = turningFactor; c.roomFactor = roomFactor; c.placement = placement; c.wordsMissed = missed;
         c.quietShare = share; c.silenceFactor = factor; c.silenceOffset = offset;
         char name[160];
-        std::snprintf(name, sizeof name, "turning q%.0f x%.2f, room x%.2f, place %.2f, miss %d, apart x%.2f; silence q%.0f x%.1f +%.2f",
-                      double(turningShare * 100), double(turningFactor), double(roomFactor), double(placement), missed, double(separation), double(share * 100), double(factor), double(offset));
+        std::snprintf(name, sizeof name, "turning q%.0f x%.2f +%.2f, room x%.2f, place %.2f, miss %d, apart x%.2f; silence q%.0f x%.1f +%.2f",
+                      double(turningShare * 100), double(turningFactor), double(step), double(roomFactor), double(placement), missed, double(separation), double(share * 100), double(factor), double(offset));
         candidates.push_back({name, false, c});
     };
     add(1.15f, 1.15f, 0.35f, 0, 0.95f, 1.5f, 0.2f); // the first tried
@@ -198,12 +152,17 @@ int main(int argc, char **argv)
     add(1.0f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.95f, 1.25f);
     add(1.0f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.95f, 1.5f);
     add(1.0f, 1.4f, 0.5f, 1, 0.95f, 1.0f, 0.39f, 0.95f, 1.5f);
+    add(1.15f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
+    add(1.15f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.25f, 0.85f);
+    add(1.15f, 1.4f, 0.5f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
+    add(1.3f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
     std::size_t chosen = 0; // the rule Cadenza uses: calibration::Choice()
     for (std::size_t c = 1; c < candidates.size(); ++c) {
         const calibration::Choice d, &e = candidates[c].choice;
         if (e.turningShareFactor == d.turningShareFactor && e.placement == d.placement && e.quietShare == d.quietShare
             && e.silenceFactor == d.silenceFactor && e.silenceOffset == d.silenceOffset && e.roomFactor == d.roomFactor
-            && e.wordsMissed == d.wordsMissed && e.turningShare == d.turningShare && e.minSeparation == d.minSeparation)
+            && e.wordsMissed == d.wordsMissed && e.turningShare == d.turningShare && e.minSeparation == d.minSeparation
+            && e.turningStep == d.turningStep)
             chosen = c;
     }
 
@@ -228,7 +187,7 @@ int main(int argc, char **argv)
             addAt(x, scoreTurning, 0, gt);
             addRoom(x, rooms[rn].rms, noise);
             for (int ph = 0; ph < 16; ++ph)
-                b.turning.push_back(levelsOf(x, ph * 5));
+                b.turning.push_back(levelsOf(x, ph * 5, sixteenBit));
             // A solve: fast turning in stretches of 2.5-4 s with pauses of
             // these lengths between, the microphone's hiss throughout. Its
             // truth: the idle time of the same clicks in digital silence at
@@ -252,8 +211,8 @@ int main(int argc, char **argv)
             }
             addRoom(solve, rooms[rn].rms, noise);
             for (int ph = 0; ph < 4; ++ph) {
-                b.solves.push_back(levelsOf(solve, ph * 20));
-                const std::vector<float> l = levelsOf(clean, ph * 20);
+                b.solves.push_back(levelsOf(solve, ph * 20, sixteenBit));
+                const std::vector<float> l = levelsOf(clean, ph * 20, sixteenBit);
                 b.truthMs.push_back(double(analysis::pauseStats(l, 0.4f, false).idleFraction) * double(l.size()) * 10.0);
             }
         }
@@ -295,23 +254,7 @@ int main(int argc, char **argv)
                 for (int rn = 0; rn < 4; ++rn) {
                     const float gv = dB(voiceDb[vg]), gt = dB(voiceDb[vg] + turningDb[tg]), room = rooms[rn].rms;
                     // The calibration's records.
-                    calibration::Records rec;
-                    const int phase = int(rng() % block);
-                    std::vector<float> quiet(3 * rate, 0.0f);
-                    addRoom(quiet, room, rng);
-                    rec.quiet = capturemodel::tickSampled(levelsOf(quiet, phase), ticks);
-                    rec.quiet.erase(rec.quiet.begin(), rec.quiet.begin() + 50);
-                    std::vector<float> turn(6 * rate, 0.0f);
-                    addAt(turn, std::vector<float>(calTurning.begin() + long(rng() % (calTurning.size() - turn.size())), calTurning.end()), 0, gt);
-                    addRoom(turn, room, rng);
-                    rec.turning = capturemodel::tickSampled(levelsOf(turn, phase), ticks);
-                    rec.turning.erase(rec.turning.begin(), rec.turning.begin() + 100);
-                    std::vector<float> spoken(std::size_t(8.5 * rate), 0.0f);
-                    for (std::size_t k = 0; k < calList.size(); ++k)
-                        addAt(spoken, calList[k]->samples, std::size_t((1.5 * double(k) + 0.1 + 0.3 * (rng() % 100) / 100.0) * rate), gv);
-                    addRoom(spoken, room, rng);
-                    rec.voice = capturemodel::tickSampled(levelsOf(spoken, phase), ticks);
-                    rec.wordsAsked = int(calList.size());
+                    const calibration::Records rec = records(calList, gv, gt, room, calTurning, rng, ticks, sixteenBit);
 
                     // The score's records: each word alone in the room and under turning.
                     std::vector<std::vector<float>> wordRecords;
@@ -324,7 +267,7 @@ int main(int argc, char **argv)
                                 addAt(x, std::vector<float>(scoreTurning.begin() + long(rng() % (scoreTurning.size() - n)), scoreTurning.end()), 0, gt);
                             addRoom(x, room, rng);
                             for (int ph = 0; ph < block; ph += 4)
-                                wordRecords.push_back(levelsOf(x, ph));
+                                wordRecords.push_back(levelsOf(x, ph, sixteenBit));
                         }
                     }
                     const Background &b = background[{vg, tg, rn}];

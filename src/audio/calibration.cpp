@@ -89,7 +89,9 @@ Proposal propose(const Records &r, const Choice &c)
     }
     // The lowest threshold that leaves the turning and the room without words,
     // in these seconds and in the longer run.
-    const float floor = std::max(c.turningShareFactor * quantile(r.turning, c.turningShare), c.roomFactor * quantile(r.quiet, 0.99f));
+    const float turningLevel = quantile(r.turning, c.turningShare);
+    const float floor = std::max({c.turningShareFactor * turningLevel, turningLevel + c.turningStep,
+                                  c.roomFactor * quantile(r.quiet, 0.99f)});
     while (lowestClean < int(grid.size()) && grid[std::size_t(lowestClean)] < floor)
         ++lowestClean;
     if (highestAll < lowestClean || grid[std::size_t(highestAll)] < grid[std::size_t(lowestClean)] * c.minSeparation) {

@@ -39,6 +39,7 @@ struct Choice
     // a session of solves, and a word must fall below half the threshold to end.
     float turningShare = 0.95f;
     float turningShareFactor = 1.0f;
+    float turningStep = 0.0f; // and at least this far above it
     float roomFactor = 1.4f;
     // Below this ratio of highest to lowest the voice is not told from the turning.
     float minSeparation = 1.25f;
