@@ -156,13 +156,21 @@ int main(int argc, char **argv)
     add(1.15f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.25f, 0.85f);
     add(1.15f, 1.4f, 0.5f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
     add(1.3f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
+    for (const float f : {0.95f, 1.05f, 1.15f, -2.05f, -2.2f}) {
+        add(std::fabs(f < 0 ? 1.15f : f), 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.0f);
+        candidates.back().choice.turningTop = 0.2f;
+        candidates.back().choice.middleFactor = f < 0 ? -f : 0.0f;
+        candidates.back().name.replace(0, 13, "turning top 20 % mean x");
+        if (f < 0)
+            candidates.back().name += ", middle x" + std::to_string(-f).substr(0, 4);
+    }
     std::size_t chosen = 0; // the rule Cadenza uses: calibration::Choice()
     for (std::size_t c = 1; c < candidates.size(); ++c) {
         const calibration::Choice d, &e = candidates[c].choice;
         if (e.turningShareFactor == d.turningShareFactor && e.placement == d.placement && e.quietShare == d.quietShare
             && e.silenceFactor == d.silenceFactor && e.silenceOffset == d.silenceOffset && e.roomFactor == d.roomFactor
             && e.wordsMissed == d.wordsMissed && e.turningShare == d.turningShare && e.minSeparation == d.minSeparation
-            && e.turningStep == d.turningStep)
+            && e.turningStep == d.turningStep && e.turningTop == d.turningTop && e.middleFactor == d.middleFactor)
             chosen = c;
     }
 
@@ -226,6 +234,8 @@ int main(int argc, char **argv)
                 for (const auto &l : b.turning) all.insert(all.end(), l.begin(), l.end());
                 std::sort(all.begin(), all.end());
                 auto q = [&](double x) { return all[std::size_t(x * (all.size() - 1))]; };
+                auto top = [&](double x) { double m = 0; std::size_t k = std::size_t(x * double(all.size())); for (std::size_t i = all.size() - k; i < all.size(); ++i) m += double(all[i]); return m / double(k); };
+                std::printf("top10 %.2f top20 %.2f top5 %.2f | ", top(0.1), top(0.2), top(0.05));
                 float tstar = 0;
                 for (float t = 40.0f; t > 0.3f; t /= 1.03f) {
                     long f = 0; for (const auto &l : b.turning) f += long(analysis::voiceOnsets(l, t, 0).size());

@@ -21,6 +21,20 @@ float quantile(std::vector<float> v, float share)
     return *at;
 }
 
+// The mean of the loudest `share` of the levels.
+float topMean(std::vector<float> v, float share)
+{
+    v.erase(std::remove_if(v.begin(), v.end(), [](float x) { return !(x == x); }), v.end());
+    const std::size_t k = std::max<std::size_t>(1, std::size_t(share * float(v.size())));
+    if (v.size() < k)
+        return 0.01f;
+    std::nth_element(v.begin(), v.end() - std::ptrdiff_t(k), v.end());
+    double sum = 0.0;
+    for (auto it = v.end() - std::ptrdiff_t(k); it != v.end(); ++it)
+        sum += double(*it);
+    return float(sum / double(k));
+}
+
 int words(const std::vector<float> &levels, float t)
 {
     return int(analysis::voiceOnsets(levels, t, 0).size());
@@ -89,18 +103,19 @@ Proposal propose(const Records &r, const Choice &c)
     }
     // The lowest threshold that leaves the turning and the room without words,
     // in these seconds and in the longer run.
-    const float turningLevel = quantile(r.turning, c.turningShare);
+    const float turningLevel = c.turningTop > 0.0f ? topMean(r.turning, c.turningTop) : quantile(r.turning, c.turningShare);
     const float floor = std::max({c.turningShareFactor * turningLevel, turningLevel + c.turningStep,
-                                  c.roomFactor * quantile(r.quiet, 0.99f)});
+                                  c.roomFactor * quantile(r.quiet, 0.99f),
+                                  c.middleFactor * std::max(quantile(r.quiet, 0.5f), quantile(r.turning, 0.5f))});
     while (lowestClean < int(grid.size()) && grid[std::size_t(lowestClean)] < floor)
         ++lowestClean;
-    if (highestAll < lowestClean || grid[std::size_t(highestAll)] < grid[std::size_t(lowestClean)] * c.minSeparation) {
+    p.lowest = lowestClean < int(grid.size()) ? grid[std::size_t(lowestClean)] : floor;
+    p.highest = grid[std::size_t(highestAll)];
+    if (p.highest < p.lowest * c.minSeparation) {
         p.outcome = Proposal::VoiceLikeTurning;
-        p.wordPeak = wordPeak(r.voice, grid[std::size_t(highestAll)]);
+        p.wordPeak = wordPeak(r.voice, p.highest);
         return p;
     }
-    p.lowest = grid[std::size_t(lowestClean)];
-    p.highest = grid[std::size_t(highestAll)];
     const float t = p.lowest * std::pow(p.highest / p.lowest, c.placement);
     p.wordPeak = wordPeak(r.voice, t);
 
@@ -138,8 +153,8 @@ QString describe(const Proposal &p)
             .arg(p.wordsHeard)
             .arg(p.wordsAsked);
     case Proposal::VoiceLikeTurning:
-        return tr("Your words (peaking near %1) are no louder than the turning (near %2), so no threshold can "
-                  "tell them apart: words would be missed or turning taken for words. Speak up, move the microphone "
+        return tr("Your words (peaking near %1) are not loud enough against the turning (near %2) for any threshold "
+                  "to tell them apart: words would be missed or turning taken for words. Speak up, move the microphone "
                   "closer to your mouth or further from the cube, then calibrate again. Nothing was changed.")
             .arg(near(p.wordPeak), near(p.turningPeak));
     case Proposal::Ready:

@@ -33,16 +33,25 @@ struct Choice
     // of the way up on a logarithmic scale.
     float placement = 0.35f;
     int wordsMissed = 1;
-    // The lowest is also at least these times the level that turningShare of
-    // the turning stays below, and the level that 99 % of the quiet room stays
-    // below: a few seconds of turning hold fewer of its loudest moments than
-    // a session of solves, and a word must fall below half the threshold to end.
-    float turningShare = 0.95f;
-    float turningShareFactor = 1.0f;
-    float turningStep = 0.0f; // and at least this far above it
+    // The lowest is also at least turningShareFactor times the turning's
+    // level and turningStep above it: the mean of its loudest turningTop share
+    // of levels (with turningTop 0: the level turningShare of it stays below).
+    // A few seconds of turning hold fewer of its loudest moments than a session
+    // of solves, and on 8-bit levels a quantile jumps a whole step from one
+    // record to the next where a mean does not. It is at least roomFactor
+    // times the level 99 % of the quiet room stays below, and middleFactor
+    // times the middle level of the room and of the turning: a word ends when
+    // the voice falls below half the threshold, so half of it must lie above
+    // what the microphone hears between words.
+    float turningShare = 0.9f;
+    float turningShareFactor = 1.15f;
+    float turningStep = 0.0f;
+    float turningTop = 0.2f;
     float roomFactor = 1.4f;
+    float middleFactor = 2.05f;
     // Below this ratio of highest to lowest the voice is not told from the turning.
-    float minSeparation = 1.25f;
+    float minSeparation = 1.0f;
+
     // Silence: above this share of the quiet levels, by silenceFactor, plus
     // silenceOffset: half a step of 8-bit levels (0.78) above the room.
     float quietShare = 0.95f;
