@@ -6,7 +6,7 @@
 //   turning  -6, 0, +6 dB against the fast-turning model, on top of that gain,
 //   room noise  none, -50, -42, -35 dBFS rms (white, as captured).
 // Calibration and score use different material: the calibration hears the
-// room for 3 s, 6 s of one fast-turning track, and the words "next okay stop
+// room (and the microphone's hiss of the turning model) for 3 s, 6 s of one fast-turning track, and the words "next okay stop
 // done cross" one after the other 1.5 s apart (each up to 0.4 s late), all as
 // the 10 ms tick samples the levels (the dialog's first 0.5 s of quiet and 1 s
 // of turning left out). The score uses the speaker's 13 other words (each

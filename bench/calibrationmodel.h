@@ -9,6 +9,7 @@
 #include "audio/calibration.h"
 #include "audio/levels.h"
 #include "capturemodel.h"
+#include "turningnoise.h"
 #include "voicecorpus.h"
 
 #include <algorithm>
@@ -94,14 +95,17 @@ inline Speakers speakersOf(const std::vector<voicecorpus::Word> &corpus)
 // The dialog's records: 3 s of the room (the first 0.5 s left out), 6 s of a
 // stretch of `turning` at gain gt in the room (the first 1 s left out), and
 // the words at gain gv, 1.5 s apart and each 0.1-0.4 s after it is asked, in
-// 8.5 s of the room; all as the 10 ms tick samples the levels.
+// 8.5 s of the room; all as the 10 ms tick samples the levels. The turning
+// model's hiss (the microphone's own) is in the quiet and under the words too.
 inline calibration::Records records(const std::vector<const voicecorpus::Word *> &asked, float gv, float gt, float room,
                                     const std::vector<float> &turning, std::mt19937 &rng, std::mt19937 &ticks,
                                     bool sixteenBit = false)
 {
     calibration::Records rec;
     const int phase = int(rng() % block);
+    const float hiss = gt * turningnoise::sigmaForLevel(0.3f);
     std::vector<float> quiet(3 * rate, 0.0f);
+    addRoom(quiet, hiss, rng);
     addRoom(quiet, room, rng);
     rec.quiet = capturemodel::tickSampled(levelsOf(quiet, phase, sixteenBit), ticks);
     rec.quiet.erase(rec.quiet.begin(), rec.quiet.begin() + 50);
@@ -113,6 +117,7 @@ inline calibration::Records records(const std::vector<const voicecorpus::Word *>
     std::vector<float> spoken(std::size_t(8.5 * rate), 0.0f);
     for (std::size_t k = 0; k < asked.size(); ++k)
         addAt(spoken, asked[k]->samples, std::size_t((1.5 * double(k) + 0.1 + 0.3 * (rng() % 100) / 100.0) * rate), gv);
+    addRoom(spoken, hiss, rng);
     addRoom(spoken, room, rng);
     rec.voice = capturemodel::tickSampled(levelsOf(spoken, phase, sixteenBit), ticks);
     rec.wordsAsked = int(asked.size());

@@ -21,21 +21,24 @@ class CalibrationTest : public QObject
     const std::vector<float> calibrationTurning = turningnoise::fastTurning(60, 4711, 5.0f);
     const std::vector<float> otherTurning = turningnoise::fastTurning(120, 99, 5.0f);
 
-    // The dialog's whole input for a calibration: the records with what the
-    // dialog leaves out before them (the start of the quiet and the turning,
-    // the pause before the words).
+    // The records as long as the dialog takes them, and the dialog's whole
+    // input for them: with what it leaves out before each (the start of the
+    // quiet and the turning, the pause before the words).
+    static calibration::Records fitted(calibration::Records r)
+    {
+        r.quiet.resize(CalibrationDialog::quietSamples - CalibrationDialog::quietSkip, r.quiet.back());
+        r.turning.resize(CalibrationDialog::turningSamples - CalibrationDialog::turningSkip, r.turning.back());
+        r.voice.resize(CalibrationDialog::wordsAsked * CalibrationDialog::wordSamples + CalibrationDialog::tailSamples, r.voice.back());
+        return r;
+    }
     static std::vector<float> script(const calibration::Records &r)
     {
-        auto part = [](std::vector<float> v, int skip, int size) {
-            v.resize(std::size_t(size - skip), v.back());
-            v.insert(v.begin(), std::size_t(skip), v.front());
-            return v;
-        };
-        std::vector<float> s = part(r.quiet, CalibrationDialog::quietSkip, CalibrationDialog::quietSamples);
-        for (const std::vector<float> &v : {part(r.turning, CalibrationDialog::turningSkip, CalibrationDialog::turningSamples),
-                                            part(r.quiet, 0, CalibrationDialog::readySamples),
-                                            part(r.voice, 0, CalibrationDialog::wordsAsked * CalibrationDialog::wordSamples + CalibrationDialog::tailSamples)})
-            s.insert(s.end(), v.begin(), v.end());
+        std::vector<float> s(CalibrationDialog::quietSkip, r.quiet.front());
+        s.insert(s.end(), r.quiet.begin(), r.quiet.end());
+        s.insert(s.end(), CalibrationDialog::turningSkip, r.turning.front());
+        s.insert(s.end(), r.turning.begin(), r.turning.end());
+        s.insert(s.end(), CalibrationDialog::readySamples, r.quiet.back());
+        s.insert(s.end(), r.voice.begin(), r.voice.end());
         return s;
     }
 
@@ -66,7 +69,7 @@ private slots:
     void proposalsOnTheCorpus()
     {
         std::mt19937 rng(3), ticks(4);
-        int ready[4] = {};
+        int ready[4] = {}, one = 0, all = 0; // words down to -12 dB
         for (const auto &[speaker, asked] : speakers.asked)
             for (int v = 0; v < 4; ++v)
                 for (const float turning : {0.0f, 12.0f})
@@ -75,33 +78,33 @@ private slots:
                         const calibration::Proposal p = calibration::propose(records(asked, gv, gt, room, calibrationTurning, rng, ticks));
                         const QByteArray where = QStringLiteral("%1 at %2 dB, turning +%3 dB, room %4").arg(speaker).arg(-6 * v).arg(turning).arg(room).toUtf8();
                         if (p.outcome != calibration::Proposal::Ready) {
-                            QVERIFY2(p.outcome == calibration::Proposal::VoiceLikeTurning || p.outcome == calibration::Proposal::TooFewWords, where);
-                            QVERIFY2(!calibration::describe(p).contains("Voice "), where); // no thresholds offered
+                            QVERIFY2(!calibration::describe(p).contains("Voice "), where); // no thresholds offered, and says why
                             continue;
                         }
                         QVERIFY2(turning == 0.0f, where); // turning 12 dB louder than the words is never told apart
                         ready[v] += 1;
                         const float tv = calibration::effectiveVoice(p), ts = calibration::effectiveSilence(p);
-                        int one = 0, all = 0;
                         for (const voicecorpus::Word *w : speakers.other[speaker]) {
                             std::vector<float> x(w->samples.size() + 6400, 0.0f);
                             addAt(x, std::vector<float>(otherTurning.begin() + long(rng() % 900000), otherTurning.end()), 0, gt);
                             addAt(x, w->samples, 2400, gv);
                             addRoom(x, room, rng);
-                            for (int phase = 0; phase < block; phase += 20, ++all)
+                            for (int phase = 0; phase < block && v < 3; phase += 20, ++all)
                                 one += analysis::voiceOnsets(levelsOf(x, phase), tv, 0).size() == 1 ? 1 : 0;
                         }
-                        QVERIFY2(one >= 0.95 * all || v == 3, where + " words: " + QByteArray::number(one) + " of " + QByteArray::number(all));
                         std::vector<float> turns(otherTurning.size(), 0.0f), quiet(5 * rate, 0.0f);
                         addAt(turns, otherTurning, 0, gt);
                         addRoom(turns, room, rng);
+                        addRoom(quiet, gt * turningnoise::sigmaForLevel(0.3f), rng); // the microphone's hiss
                         addRoom(quiet, room, rng);
                         std::size_t falseWords = 0; // in 4 minutes of turning; the bench's goal is 0.05 a minute
                         for (int phase = 0; phase < block; phase += 40)
                             falseWords += analysis::voiceOnsets(levelsOf(turns, phase), tv, 0).size();
                         QVERIFY2(falseWords <= 1, where + " false words: " + QByteArray::number(qulonglong(falseWords)));
-                        QVERIFY2(analysis::pauseStats(levelsOf(quiet, 0), ts, false).idleFraction >= 0.9f, where); // the room is a pause
+                        const float idle = analysis::pauseStats(levelsOf(quiet, 0), ts, false).idleFraction; // the room is mostly a pause
+                        QVERIFY2(idle >= 0.75f, where + " room idle " + QByteArray::number(double(idle)));
                     }
+        QVERIFY2(one >= 0.95 * all, qPrintable(QStringLiteral("words with one onset: %1 of %2").arg(one).arg(all)));
         QVERIFY2(ready[0] >= 2 && ready[1] >= 1 && ready[2] >= 1, qPrintable(QStringLiteral("too few proposals: %1 %2 %3 %4").arg(ready[0]).arg(ready[1]).arg(ready[2]).arg(ready[3])));
 
         calibration::Records r = records(speakers.asked.begin()->second, 1.0f, 1.0f, 0.0f, calibrationTurning, rng, ticks);
@@ -123,8 +126,8 @@ private slots:
             w.audioDevice = new AudioLevelsIODevice(&w);
         std::mt19937 rng(5), ticks(6);
         const auto &asked = speakers.asked.begin()->second;
-        const calibration::Records good = records(asked, 1.0f, 1.0f, dB(-42), calibrationTurning, rng, ticks);
-        const calibration::Records bad = records(asked, dB(-12), 1.0f, 0.0f, calibrationTurning, rng, ticks);
+        const calibration::Records good = fitted(records(asked, 1.0f, 1.0f, dB(-42), calibrationTurning, rng, ticks));
+        const calibration::Records bad = fitted(records(asked, dB(-12), 1.0f, 0.0f, calibrationTurning, rng, ticks));
         const calibration::Proposal proposed = calibration::propose(good);
         QCOMPARE(proposed.outcome, calibration::Proposal::Ready);
         QCOMPARE(calibration::propose(bad).outcome, calibration::Proposal::VoiceLikeTurning);
@@ -148,6 +151,7 @@ private slots:
                 }
                 QVERIFY(d->finished() && d->instructions->accessibleDescription() == d->instructions->text());
                 seen << d->resultLabel->text();
+                QCOMPARE(d->proposal().voice, calibration::propose(end == "apply-bad" ? bad : good).voice); // it took the script's records
                 applyEnabled = d->applyButton->isEnabled();
                 if (end == "escape")
                     QTest::keyClick(d, Qt::Key_Escape);
@@ -166,7 +170,7 @@ private slots:
                 QVERIFY(!applyEnabled && seen[8].contains("not loud enough against the turning"));
             } else {
                 QVERIFY(applyEnabled);
-                QVERIFY2(seen[8].contains(QStringLiteral("Voice %1 (your words peak near").arg(proposed.voice, 0, 'f', 1)), qPrintable(seen[8]));
+                QVERIFY2(seen[8].contains(QStringLiteral("Voice %1 (your words peak near").arg(proposed.voice, 0, 'f', 1)), qPrintable(seen[8] + " / " + calibration::describe(proposed)));
             }
             const bool applied = end == "apply";
             QCOMPARE(w.ui->voiceSpin->value(), applied ? proposed.voice : voiceBefore);

@@ -72,11 +72,16 @@ Proposal propose(const Records &r, const Choice &c)
     std::vector<float> grid;
     for (float t = c.gridLow; t <= c.gridHigh; t *= c.gridRatio)
         grid.push_back(t);
+    // Below this a threshold hears the room: half of it must lie above what
+    // the microphone hears when nobody speaks.
+    const float roomFloor = std::max(c.roomFactor * quantile(r.quiet, 0.99f), c.middleFactor * quantile(r.quiet, 0.5f));
     int lowestClean = 0, highestAll = -1;
     for (int k = 0; k < int(grid.size()); ++k) {
         const float t = grid[std::size_t(k)];
         if (words(r.turning, t) > 0 || words(r.quiet, t) > 0)
             lowestClean = k + 1;
+        if (t < roomFloor)
+            continue;
         const int heard = words(r.voice, t);
         p.wordsHeard = std::max(p.wordsHeard, heard);
         if (heard <= r.wordsAsked && heard >= r.wordsAsked - c.wordsMissed)
@@ -87,7 +92,7 @@ Proposal propose(const Records &r, const Choice &c)
     // the room reaches (8-bit levels come in steps of 0.78).
     const float silence = p.room * c.silenceFactor + c.silenceOffset;
 
-    if (p.wordsHeard == 0 && lowestClean == 0) {
+    if (p.wordsHeard == 0 && topMean(r.turning, 0.2f) <= roomFloor) {
         p.outcome = Proposal::NothingHeard;
         return p;
     }
@@ -104,9 +109,8 @@ Proposal propose(const Records &r, const Choice &c)
     // The lowest threshold that leaves the turning and the room without words,
     // in these seconds and in the longer run.
     const float turningLevel = c.turningTop > 0.0f ? topMean(r.turning, c.turningTop) : quantile(r.turning, c.turningShare);
-    const float floor = std::max({c.turningShareFactor * turningLevel, turningLevel + c.turningStep,
-                                  c.roomFactor * quantile(r.quiet, 0.99f),
-                                  c.middleFactor * std::max(quantile(r.quiet, 0.5f), quantile(r.turning, 0.5f))});
+    const float floor = std::max({c.turningShareFactor * turningLevel, turningLevel + c.turningStep, roomFloor,
+                                  c.middleFactor * quantile(r.turning, 0.5f)});
     while (lowestClean < int(grid.size()) && grid[std::size_t(lowestClean)] < floor)
         ++lowestClean;
     p.lowest = lowestClean < int(grid.size()) ? grid[std::size_t(lowestClean)] : floor;
