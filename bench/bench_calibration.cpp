@@ -156,6 +156,13 @@ int main(int argc, char **argv)
     add(1.15f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.25f, 0.85f);
     add(1.15f, 1.4f, 0.5f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
     add(1.3f, 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.85f);
+    for (const float place : {0.2f, 0.25f}) {
+        add(1.15f, 1.4f, place, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.0f);
+        candidates.back().choice.turningTop = 0.2f;
+        candidates.back().choice.middleFactor = 2.05f;
+        candidates.back().name.replace(0, 13, "turning top 20 % mean x");
+        candidates.back().name += ", middle x2.05";
+    }
     for (const float f : {0.95f, 1.05f, 1.15f, -2.05f, -2.2f}) {
         add(std::fabs(f < 0 ? 1.15f : f), 1.4f, 0.35f, 1, 0.95f, 1.0f, 0.39f, 0.9f, 1.0f, 0.0f);
         candidates.back().choice.turningTop = 0.2f;

@@ -31,7 +31,7 @@ struct Choice
     // turning nor the room gives a word and the highest at which the words
     // asked are heard once each (one of them may be missed), at `placement`
     // of the way up on a logarithmic scale.
-    float placement = 0.35f;
+    float placement = 0.2f;
     int wordsMissed = 1;
     // The lowest is also at least turningShareFactor times the turning's
     // level and turningStep above it: the mean of its loudest turningTop share
