@@ -150,10 +150,10 @@ QString describe(const Proposal &p)
     case Proposal::NothingHeard:
         return tr("Nothing was heard: neither the turning nor the words stood out from the quiet. "
                   "Check that the right microphone is chosen (Settings, Select Audio Input) and that it is not muted, "
-                  "then calibrate again.");
+                  "then calibrate again. Nothing was changed.");
     case Proposal::TooFewWords:
         return tr("Only %1 of the %2 words were heard. Speak up or move closer to the microphone, "
-                  "then calibrate again.")
+                  "then calibrate again. Nothing was changed.")
             .arg(p.wordsHeard)
             .arg(p.wordsAsked);
     case Proposal::VoiceLikeTurning:
