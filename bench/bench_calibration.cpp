@@ -126,6 +126,8 @@ int main(int argc, char **argv)
     auto add = [&](float turningFactor, float roomFactor, float placement, int missed, float share, float factor, float offset,
                    float turningShare = 0.9f, float separation = 1.0f, float step = 0.0f) {
         calibration::Choice c;
+        c.turningTop = 0.0f; // the quantile, unless a candidate asks for the mean
+        c.middleFactor = 0.0f;
         c.turningStep = step;
         c.turningShare = turningShare;
         c.minSeparation = separation;
