@@ -22,6 +22,9 @@
 // -6 dB), the share of single onsets more than 40 ms from the blocks' own, and
 // false words per minute of fast turning.
 //
+// A third table plays two words in a row, the second soon after the first, and
+// counts where the second onset lands.
+//
 //   bench_voicewords [-v RULE]     -v lists the words that RULE (a name from
 //                                  the table) misses at 0 dB, and the level
 //                                  traces of its false words, both ways
@@ -30,6 +33,7 @@
 #include "audio/levels.h"
 #include "capturemodel.h"
 #include "turningnoise.h"
+#include "voicecorpus.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,6 +99,7 @@ struct Family
     int maxSoft = 1000;    // a word ends after this many levels in a row not above t
     int coreWindow = 0;    // with > core: `core` loud levels within this many in a row make the core
     int pullBack = 0;      // an uncounted part with a core and this much voice, just before a word, starts it
+    int tail = 0;          // 1: such a part within `merge` after a word is its tail, not a beginning; 2: and the word goes on to its end
 };
 
 std::vector<qint32> familyRule(const std::vector<float> &l, float t, const Family &p)
@@ -143,8 +148,12 @@ std::vector<qint32> familyRule(const std::vector<float> &l, float t, const Famil
                     lastEnd = i - quiet;
                     pendingStart = -1;
                 } else if (p.pullBack > 0 && hasCore && voiced >= p.pullBack) {
-                    pendingStart = start;
-                    pendingEnd = i - quiet;
+                    if (p.tail > 0 && start - lastEnd <= p.merge) {
+                        lastEnd = p.tail == 2 ? i - quiet : lastEnd;
+                    } else {
+                        pendingStart = start;
+                        pendingEnd = i - quiet;
+                    }
                 }
                 start = -1;
             }
@@ -165,46 +174,6 @@ struct Candidate
     bool wholeBlockLevel = false; // the level from every byte of the block, not every 8th
 };
 
-// --- The audio -------------------------------------------------------------
-
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct Word
-{
-    QString name;
-    std::vector<float> samples; // -1..1, peak -1 dBFS
-};
-
-std::vector<Word> loadCorpus(const QString &dir)
-{
-    const QStringList names = QDir(dir).entryList({QStringLiteral("*.s16")}, QDir::Files, QDir::Name);
-    std::vector<Word> words;
-    for (const QString &n : names) {
-        const QByteArray raw = readFile(dir + QLatin1Char('/') + n);
-        Word w{n.chopped(4), {}};
-        for (int i = 0; i + 1 < raw.size(); i += 2) {
-            qint16 s;
-            std::memcpy(&s, raw.constData() + i, 2);
-            w.samples.push_back(float(s) / 32768.0f);
-        }
-        words.push_back(std::move(w));
-    }
-    return words;
-}
-
-// As the capture delivers it: unsigned 8-bit, clipped.
-std::vector<quint8> toU8(const std::vector<float> &x)
-{
-    std::vector<quint8> out(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
-        out[i] = quint8(std::max(0, std::min(255, 128 + int(std::floor(x[i] * 128.0f)))));
-    return out;
-}
-
 // The levels of the blocks that start at byte `phase` (the sink's own code),
 // or with `whole`, the level from every byte of the block.
 std::vector<float> blockLevels(const std::vector<quint8> &u8, int phase, bool whole)
@@ -219,32 +188,6 @@ std::vector<float> blockLevels(const std::vector<quint8> &u8, int phase, bool wh
         float level = 0.0f;
         levels::blockLevel(values, level);
         out.push_back(level);
-    }
-    return out;
-}
-
-// The record as the 10 ms tick samples the sink: each tick takes the level of
-// the last block that has arrived. Blocks arrive 0-2 ms after their 10 ms of
-// sound, ticks come 10 ms apart give or take 1 ms (a coarse timer) at an offset
-// drawn for each record. Where ticks and arrivals meet, a tick now and then
-// takes the block before the one it would and the next tick the one after, so
-// a level is sampled twice and its neighbour not at all, as in real records.
-std::vector<float> tickSampled(const std::vector<float> &blocks, std::mt19937 &rng)
-{
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    const double offset = 10.0 * u(rng);
-    std::vector<double> arrival(blocks.size());
-    for (std::size_t k = 0; k < blocks.size(); ++k)
-        arrival[k] = 10.0 * double(k + 1) + 2.0 * u(rng);
-    std::vector<float> out;
-    out.reserve(blocks.size());
-    std::size_t next = 0;
-    float current = 0.0f;
-    for (std::size_t j = 0; j < blocks.size(); ++j) {
-        const double tick = 10.0 * double(j + 1) + offset + 2.0 * u(rng) - 1.0;
-        while (next < blocks.size() && arrival[next] <= tick)
-            current = blocks[next++];
-        out.push_back(current);
     }
     return out;
 }
@@ -273,12 +216,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "could not speak the corpus (espeak-ng and sox are needed)\n");
         return 1;
     }
-    const std::vector<Word> words = loadCorpus(dir);
+    const std::vector<voicecorpus::Word> words = voicecorpus::load(dir);
     const std::vector<float> turning = turningnoise::fastTurning(300, 20261206, voice);
 
     std::vector<Clip> clips;
     std::mt19937 rng(11);
-    for (const Word &w : words) {
+    for (const voicecorpus::Word &w : words) {
         for (const bool noisy : {false, true}) {
             Clip c{w.name, noisy, {}};
             const int lead = leadMs * rate / 1000, n = lead + int(w.samples.size()) + tailMs * rate / 1000;
@@ -290,12 +233,12 @@ int main(int argc, char **argv)
                 if (noisy)
                     for (int i = 0; i < n; ++i)
                         x[std::size_t(i)] += turning[from + std::size_t(i)];
-                c.u8[k] = toU8(x);
+                c.u8[k] = voicecorpus::toU8(x);
             }
             clips.push_back(std::move(c));
         }
     }
-    const std::vector<quint8> turningU8 = toU8(turning);
+    const std::vector<quint8> turningU8 = voicecorpus::toU8(turning);
 
     // Family members by their settings: still-speaking share (1: none), quiet
     // levels bridged, levels of voice needed (countLow: above the still-speaking
@@ -352,6 +295,14 @@ int main(int argc, char **argv)
         members.back().pullBack = 4;
         names.back() += ", pull back 4";
     }
+    // A short part soon after a counted word: the beginning of the next word
+    // (as before), that word's tail, or its tail with the word going on to it.
+    for (int tail : {1, 2}) {
+        add(0.5f, 1, 9, true, 1, 3, 4, 20, 1000, 10);
+        members.back().pullBack = 4;
+        members.back().tail = tail;
+        names.back() += tail == 1 ? ", pull back 4, tail" : ", pull back 4, tail goes on";
+    }
 
     std::vector<Candidate> candidates = {
         {"previous: run of 9 loud", previousRule},
@@ -381,9 +332,9 @@ int main(int argc, char **argv)
     std::mt19937 ticks(7);
     for (int k = 0; k < 2; ++k)
         for (const std::vector<float> &l : clipLevels[0][k])
-            tickedClips[k].push_back(tickSampled(l, ticks));
+            tickedClips[k].push_back(capturemodel::tickSampled(l, ticks));
     for (const std::vector<float> &l : turningLevels[0])
-        tickedTurning.push_back(tickSampled(l, ticks));
+        tickedTurning.push_back(capturemodel::tickSampled(l, ticks));
 
     std::printf("%zu words (%zu clips with and without turning noise) x 80 byte phases; fast turning 5 min x 80 phases\n",
                 words.size(), clips.size());
@@ -475,6 +426,57 @@ int main(int argc, char **argv)
         std::printf("%-52s | %6.1f %6.1f %6.1f | %8.2f (%ld)\n", c.name, 100.0 * double(one[0]) / double(all[0]),
                     100.0 * double(one[1]) / double(all[1]), 100.0 * double(moved) / double(std::max(1L, both)),
                     double(falseWords) / (5.0 * 80), falseWords);
+    }
+
+    // Two words in a row at 0 dB, the second starting 120 or 180 ms after the
+    // first one's audio ends (as the rule was, the tail of the first could
+    // become the second one's beginning), for the chosen rule and the tail
+    // variants of the rule it was, alone and under turning, at every byte phase:
+    // the share that gives two onsets with the second within 50 ms before to
+    // 250 ms after the second word's start, and the share whose second onset
+    // lies earlier (in the first word's tail).
+    std::printf("\ntwo words in a row, 120 and 180 ms apart (%zu pairs x 2 x 80 phases)\n%-52s | %6s %6s | %6s %6s\n",
+                words.size() * 2, "rule", "120: 2", "early", "180: 2", "early");
+    std::vector<std::vector<float>> pairLevels[2];
+    std::vector<int> secondStart[2]; // in samples
+    for (int g = 0; g < 2; ++g) {
+        const int gap = (g == 0 ? 120 : 180) * rate / 1000, lead = leadMs * rate / 1000;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const voicecorpus::Word &a = words[i], &b = words[(i + 1) % words.size()];
+            const int second = lead + int(a.samples.size()) + gap, n = second + int(b.samples.size()) + tailMs * rate / 1000;
+            for (const bool noisy : {false, true}) {
+                std::vector<float> x(std::size_t(n), 0.0f);
+                std::copy(a.samples.begin(), a.samples.end(), x.begin() + lead);
+                std::copy(b.samples.begin(), b.samples.end(), x.begin() + second);
+                const std::size_t from = rng() % (turning.size() - std::size_t(n));
+                for (int k = 0; noisy && k < n; ++k)
+                    x[std::size_t(k)] += turning[from + std::size_t(k)];
+                const std::vector<quint8> u8 = voicecorpus::toU8(x);
+                for (int phase = 0; phase < blockBytes; ++phase) {
+                    pairLevels[g].push_back(capturemodel::blockLevels(u8.data(), u8.size(), phase));
+                    secondStart[g].push_back(second - phase);
+                }
+            }
+        }
+    }
+    for (const Candidate &c : candidates) {
+        if (std::strncmp(c.name, "chosen (", 8) != 0 && std::strncmp(c.name, "still 5/10 t, bridge 1, 9 voice, core 3 in 4, same 20, end 10, pull back 4", 74) != 0)
+            continue;
+        double two[2], early[2];
+        for (int g = 0; g < 2; ++g) {
+            long right = 0, before = 0;
+            for (std::size_t r = 0; r < pairLevels[g].size(); ++r) {
+                const std::vector<qint32> on = c.rule(pairLevels[g][r], voice);
+                if (on.size() != 2)
+                    continue;
+                const double ms = (on[1] * blockBytes - secondStart[g][r]) * 1000.0 / rate;
+                right += ms >= -50 && ms <= 250 ? 1 : 0;
+                before += ms < -50 ? 1 : 0;
+            }
+            two[g] = 100.0 * double(right) / double(pairLevels[g].size());
+            early[g] = 100.0 * double(before) / double(pairLevels[g].size());
+        }
+        std::printf("%-52s | %6.1f %6.1f | %6.1f %6.1f\n", c.name, two[0], early[0], two[1], early[1]);
     }
     return 0;
 }

@@ -20,8 +20,10 @@ inline float sigmaForLevel(float level) { return level / 67.45f; }
 // Fast turning: a click per turn, noise under an exponentially decaying
 // envelope lasting 5-40 ms, scaled so that the click's first 10 ms (or all of
 // it, when shorter) read as a level of 0.5 to 2.5 times the threshold, at 8-20
-// turns a second (the pace changes every second), over a hiss of level 0.3.
-inline std::vector<float> fastTurning(int seconds, unsigned seed, float voice)
+// turns a second (the pace changes every second; other paces can be asked
+// for), over a hiss of level 0.3 (or another).
+inline std::vector<float> fastTurning(int seconds, unsigned seed, float voice, float minPace = 8.0f, float maxPace = 20.0f,
+                                      float hiss = 0.3f)
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
@@ -29,7 +31,7 @@ inline std::vector<float> fastTurning(int seconds, unsigned seed, float voice)
     const int n = seconds * turningRate;
     std::vector<float> x(static_cast<std::size_t>(n));
     for (float &s : x)
-        s = sigmaForLevel(0.3f) * g(rng);
+        s = sigmaForLevel(hiss) * g(rng);
     double at = 0.0;
     int second = -1;
     float pace = 12.0f;
@@ -37,7 +39,7 @@ inline std::vector<float> fastTurning(int seconds, unsigned seed, float voice)
     while (at < n) {
         if (int(at) / turningRate != second) {
             second = int(at) / turningRate;
-            pace = 8.0f + 12.0f * u(rng);
+            pace = minPace + (maxPace - minPace) * u(rng);
         }
         const int length = int((0.005f + 0.035f * u(rng)) * turningRate);
         const float tau = float(length) / 3.0f;

@@ -2,13 +2,14 @@
 # Speaks the word corpus of the voice benchmarks into DIR (a cache in the build
 # tree: files already there are kept): for every voice, speed and word one raw
 # file of signed 16-bit mono samples at 8000 Hz, silence trimmed at both ends
-# and the peak set to -1 dBFS, named VOICE_SPEED_WORD.s16.
+# and the peak set to -1 dBFS, named VOICE_SPEED_WORD.s16. CORPUS_VOICES and
+# CORPUS_SPEEDS choose fewer voices or speeds.
 #   voice_corpus.sh DIR
 set -eu
 dir=${1:?usage: voice_corpus.sh DIR}
 mkdir -p "$dir"
-VOICES="en-us en-us+f3 en-gb en+f2 en-gb-scotland en+m3 en-029+f4"
-SPEEDS="150 210"
+VOICES=${CORPUS_VOICES:-"en-us en-us+f3 en-gb en+f2 en-gb-scotland en+m3 en-029+f4"}
+SPEEDS=${CORPUS_SPEEDS:-"150 210"}
 WORDS="go okay yes stop fine now four done cross next good three two one check last top time"
 for v in $VOICES; do
     for s in $SPEEDS; do

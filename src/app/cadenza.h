@@ -75,6 +75,7 @@ public slots:
     void on_algStoreButton_clicked();
     void on_algRemoveButton_clicked();
     void on_actionAudio_Input_triggered();
+    void on_actionCalibrate_Microphone_triggered();
     void on_actionOpen_Backups_Folder_triggered();
     void on_actionRandom_State_Scrambles_toggled(bool on);
     void on_actionShow_Scramble_Picture_toggled(bool on);

@@ -166,7 +166,9 @@ std::vector<qint32> voiceOnsets(const std::vector<float> &levels, float threshol
             }
             lastVoice = last;
             leadStart = -1;
-        } else if (voice >= leadInVoiceSamples && core) {
+        } else if (voice >= leadInVoiceSamples && core && start - lastVoice > sameWordSamples) {
+            // A short part this close after a counted word is its tail, not
+            // the beginning of the next one.
             leadStart = start;
             leadEnd = last;
         }

@@ -34,7 +34,9 @@ constexpr int maxNotLoudSamples = 10;
 // A counted word that begins at most this many levels after the last voice
 // level of the word before is the rest of it (the closure in "okay"). A part
 // too short to count but with a core and at least leadInVoiceSamples of voice,
-// ending at most as far before a counted word, is the word's beginning.
+// ending at most as far before a counted word, is the word's beginning, unless
+// it begins itself within sameWordSamples of the word before: then it is that
+// word's tail.
 constexpr int sameWordSamples = 20;
 constexpr int leadInVoiceSamples = 4;
 // In the CFOP mode only the first three words count.

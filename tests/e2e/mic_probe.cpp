@@ -3,6 +3,11 @@
 // sample, blocks being how many blocks reached the sink since the sample before.
 //   mic_probe window result-file   runs the program as it is (keys and closing
 //                                  come from outside), reports when it ends
+//   mic_probe calibrate result-file   the same, after a calibration once capture
+//                                  runs: writes result-file.calibrating as the
+//                                  dialog opens, and when it ends its proposal
+//                                  to result-file.calibration, then applies it;
+//                                  it begins once result-file.go exists
 //   mic_probe switch result-file   drops the running capture, then chooses the
 //                                  "vmic" device in the switch dialog
 //   mic_probe switchfail result-file  chooses a device that cannot start ("oss"
@@ -25,7 +30,9 @@
 #include "app/cadenza.h"
 #include "audio/analysis.h"
 #include "audio/audiolevelsiodevice.h"
+#include "audio/calibrationdialog.h"
 #include "testsupport.h"
+#include "ui_cadenza.h"
 #include "audio/levels.h"
 #include "../../bench/capturemodel.h"
 #include "../../bench/turningnoise.h"
@@ -212,7 +219,38 @@ int main(int argc, char **argv)
     QByteArray out;
     QTextStream s(&out);
 
-    if (mode == "window") {
+    if (mode == "calibrate")
+        QTimer::singleShot(0, &w, [&] {
+            // Once the script says so (result-file.go), and capture runs.
+            QElapsedTimer wait;
+            wait.start();
+            while (!QFile::exists(resultFile + ".go") && wait.elapsed() < 60000)
+                app.processEvents(QEventLoop::AllEvents, 20);
+            waitForLevel(app, w, 15000);
+            auto *poll = new QTimer(&w);
+            QObject::connect(poll, &QTimer::timeout, &w, [&w, poll, resultFile] {
+                auto *d = w.findChild<CalibrationDialog *>();
+                if (!d || !d->finished())
+                    return;
+                poll->stop();
+                const calibration::Proposal &p = d->proposal();
+                writeFile(resultFile + ".calibration",
+                          QStringLiteral("outcome=%1\nvoice=%2\nsilence=%3\nboost=%4\nthreshold=%5\ntext=%6\n"
+                                         "found=room %7, heard %8, lowest %9, highest %10\n")
+                              .arg(int(p.outcome)).arg(p.voice, 0, 'f', 1).arg(p.silence, 0, 'f', 1).arg(int(p.boost))
+                              .arg(double(calibration::effectiveVoice(p))).arg(d->resultLabel->text().replace('\n', ' '))
+                              .arg(double(p.room)).arg(p.wordsHeard).arg(double(p.lowest)).arg(double(p.highest))
+                              .toUtf8());
+                if (d->applyButton->isEnabled())
+                    d->applyButton->click();
+                else
+                    d->reject();
+            });
+            poll->start(50);
+            writeFile(resultFile + ".calibrating", "1");
+            w.ui->actionCalibrate_Microphone->trigger();
+        });
+    if (mode == "window" || mode == "calibrate") {
         // The ring index as each tick finds it, before the tick samples the level.
         std::vector<qint32> ringAt;
         TickWatch watch([&] {

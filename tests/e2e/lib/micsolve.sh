@@ -29,7 +29,10 @@
 #                              sample off by one) either side.
 #   run_solve WAV STOP_MS      plays WAV, starts the solve 1 s in, stops it at
 #                              STOP_MS of WAV time; repeats a stalled run; leaves
-#                              the stored line in $line, times in t0, t_start, t_stop
+#                              the stored line in $line, times in t0, t_start, t_stop.
+#                              The probe runs in mode $PROBE_MODE (window), and
+#                              $BEFORE_SOLVE (a command) runs once the window
+#                              records, before WAV plays
 #   check_edge_splits O1 ON    the first split (start to onset O1) and the last
 #                              (onset ON to stop) within 250 ms of the audio's
 #   check_middle_splits TOLERANCE_MS   the splits between words against those
@@ -87,10 +90,11 @@ check_onsets() {
 
 solve_once() {
     rm -f "$SESSION_FILE" "$work/record.txt"
-    "$probe" window "$work/record.txt" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
+    "$probe" "${PROBE_MODE:-window}" "$work/record.txt" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
     win=$(wait_for_window 'Cadenza v0' 30) || fail "no window"
     focus_window "$win" || fail "window did not get the focus"
     wait_until "pactl list short source-outputs | grep -q ." 20 || fail "the program does not record"
+    ${BEFORE_SOLVE:-}
     play_wav "$1" & player=$!; x11_track $player
     wait_until "pactl list short sink-inputs | grep -q ." 10 || fail "paplay did not start"
     t0=$(now_ms)  # the WAV's time zero: its stream is on the server
