@@ -63,6 +63,7 @@ Cadenza::Cadenza(QWidget *parent)
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
     moveScrambleToolTip = ui->scrambleLabel->toolTip();
+    captureFormLook();
     randomScrambler = new RandomStateScrambler(this);
     connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });

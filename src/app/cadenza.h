@@ -1,14 +1,17 @@
 #ifndef CADENZA_H
 #define CADENZA_H
 
+#include "audio/windowfit.h"
 #include "session/session.h"
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <utility>
 #include <vector>
 
 class AudioLevelsIODevice;
@@ -17,7 +20,9 @@ class RandomStateScrambler;
 class CaptureRestarter;
 class QAudioDeviceInfo;
 class QAudioInput;
+class QHBoxLayout;
 class QKeyEvent;
+class QLabel;
 class QPainter;
 
 namespace Ui {
@@ -41,6 +46,8 @@ public:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 public slots:
     void on_startButton_clicked();
@@ -108,6 +115,32 @@ public:
     std::vector<float> computeAlgStats();
     void updateStatusLines(int elapsedMs);
     void updateModeLayout();
+
+    // ---- fitting the window's size (see windowfit.h) ------------------------
+    // Chooses the form as designed when it fits the window, else the compact
+    // arrangement for this size, and applies it when it changed (always when
+    // `force`: the panels shown changed).
+    void fitToWindow(bool force = false);
+    void applyFit(const windowfit::Fit &fit);
+    // Keeps the form's fonts and margins and measures its texts (construction).
+    void captureFormLook();
+    // The form's own fonts and margins, kept from construction: every fit
+    // scales from them.
+    struct FormLook
+    {
+        QFont clock, scramble, hint, pause, split;
+        std::vector<std::pair<QLabel *, QFont>> stats;
+        int rowsLeft = 0, rowsTop = 0, rowsRight = 0;
+    } formLook;
+    windowfit::Measures fitMeasures;
+    windowfit::Fit appliedFit;
+    // The statistics beside the clock in a compact window (null: the form's rows).
+    QHBoxLayout *besideRow = nullptr;
+    // The window size the form as designed needs with the panels now shown,
+    // and which panels those were.
+    QSize formMinimum;
+    QString formMinimumPanels;
+    bool shownBefore = false;
 
     // ---- statistics and history -----------------------------------------
     void updateHistory();

@@ -95,6 +95,11 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
     }
 }
 
+int heightFor(std::size_t stored)
+{
+    return stored == 0 ? 60 : 16 * int(stored) + 61;
+}
+
 } // namespace algchart
 
 void Cadenza::paintAlgChart()
@@ -105,6 +110,7 @@ void Cadenza::paintAlgChart()
 
 void Cadenza::updateAlgDisplayHeight()
 {
-    ui->timerDisplay->setMinimumHeight(16 * int(algSequences.size()) + 61);
+    // The chart's height is part of the window's fit (in the Algs mode).
+    fitToWindow(true);
     ui->timerDisplay->repaint();
 }

@@ -378,6 +378,12 @@ void fitUniformRowSize(QListWidget *list, const QStringList &rows)
 void Cadenza::updateHistory()
 {
     QListWidget *list = ui->historyList;
+    // How to start, until the first solve is stored.
+    const bool hint = ui->modeSlider->value() == 0 && times.empty();
+    if (ui->hintLabel->isHidden() == hint) {
+        ui->hintLabel->setVisible(hint);
+        fitToWindow();
+    }
     if (times.empty()) {
         ui->statsLabel->clear();
         ui->statsLabel->repaint();
