@@ -13,6 +13,7 @@
 #include <QAudioInput>
 #include <QDir>
 #include <QIcon>
+#include <QListWidget>
 #include <QSettings>
 #include <QVariant>
 
@@ -73,6 +74,16 @@ Cadenza::Cadenza(QWidget *parent)
     for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->timerDisplay, ui->statsDisplay})
         watched->installEventFilter(this);
     qApp->installEventFilter(new TimerKeyRouter(this));
+
+    // The user's choice of a row names a solve (the list's own refreshes
+    // block its signals).
+    connect(ui->historyList, &QListWidget::currentRowChanged, this, [this](int row) {
+        const int n = int(times.size());
+        if (row < 0 || row >= n)
+            chosenSolve.reset();
+        else
+            chosenSolve = solveKey(sessionView(), n - 1 - row);
+    });
 
     // Names a screen reader (or a test reading the window through AT-SPI)
     // can find the unlabelled controls by.

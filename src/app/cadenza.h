@@ -3,6 +3,7 @@
 
 #include "audio/windowfit.h"
 #include "session/session.h"
+#include "stats/history.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -144,6 +146,9 @@ public:
 
     // ---- statistics and history -----------------------------------------
     void updateHistory();
+    // The solve chosen in the history list (none: +2 and DNF act on the
+    // newest solve, Remove on none); its row follows it through every change.
+    std::optional<SolveKey> chosenSolve;
 
     // ---- painters ---------------------------------------------------------
     void paintAudioGraph();

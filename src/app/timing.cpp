@@ -67,6 +67,9 @@ void Cadenza::stopRun(qint32 t)
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
     currentScramble = generateScramble();
+    // A new solve: +2 and DNF now act on it, not on a row chosen before.
+    if (storing)
+        chosenSolve.reset();
     updateHistory();
     // After the screen shows the stop: a crash or kill from here on keeps the solve.
     if (storing)
