@@ -67,8 +67,9 @@ private slots:
         QCOMPARE(labels(), figures + "\n");
     }
 
-    // The row chosen stays on its solve through refreshes: +2 and DNF on it, an import merging solves below and
-    // above it, a twin of it; a stored solve leaves no row chosen (+2 then acts on it), a removed one neither.
+    // The first start's hint goes with the first solve. The row chosen stays on its solve through refreshes:
+    // +2 and DNF on it, an import merging solves below and above it, a twin of it; a stored solve leaves no row
+    // chosen (+2 then acts on it), a removed one neither.
     void choiceFollowsTheSolve()
     {
         Cadenza w;
@@ -80,6 +81,9 @@ private slots:
             return d;
         };
         const auto chosen = [&] { return list->currentRow() < 0 ? qint64(-1) : w.dates[w.times.size() - 1 - std::size_t(list->currentRow())]; };
+        QVERIFY(w.ui->hintLabel->isVisibleTo(&w)); // how to start, until the first solve is stored
+        w.on_startButton_clicked(), w.on_startButton_clicked();
+        QVERIFY(!w.ui->hintLabel->isVisibleTo(&w) && w.times.size() == 1);
         w.replaceSession(session({1000, 2000, 2000, 3000, 4000}));
         w.updateHistory();
         QCOMPARE(list->currentRow(), -1);

@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QListWidget>
 #include <QSettings>
+#include <QUndoStack>
 #include <QVariant>
 
 // The Settings menu's checkable choices, stored as 0/1 under their object
@@ -65,6 +66,8 @@ Cadenza::Cadenza(QWidget *parent)
     ui->setupUi(this);
     moveScrambleToolTip = ui->scrambleLabel->toolTip();
     captureFormLook();
+    setUpUndo();
+    setUpHistoryKeys();
     randomScrambler = new RandomStateScrambler(this);
     connect(randomScrambler, &RandomStateScrambler::tablesReady, this, &Cadenza::randomStateTablesReady);
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; });
@@ -174,6 +177,9 @@ Cadenza::~Cadenza()
 
     stopCapture();
 
+    // Its commands and signals reach into the form.
+    delete undoStack;
+    undoStack = nullptr;
     delete ui;
     ui = nullptr;
 }

@@ -26,6 +26,7 @@ class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
 class QPainter;
+class QUndoStack;
 
 namespace Ui {
 class Cadenza;
@@ -81,13 +82,17 @@ public slots:
     void on_actionOpen_Backups_Folder_triggered();
     void on_actionRandom_State_Scrambles_toggled(bool on);
     void on_actionShow_Scramble_Picture_toggled(bool on);
+    void on_actionQuit_triggered();
+    void on_actionKeyboard_Shortcuts_triggered();
+    void on_actionAbout_Cadenza_triggered();
 
 public:
     // ---- shell: scrambles and times file -------------------------------
     QString generateScramble();
     void randomStateTablesReady();
     void saveTimes(const QString &fileName);
-    void loadTimes(const QString &fileName);
+    // False when the file cannot be read (nothing changes then).
+    bool loadTimes(const QString &fileName);
     // Save the session to the session file (backing the file up first when the
     // write would leave fewer solves); called after every change of the session
     // and at shutdown. A failure is shown once per streak in the status bar.
@@ -101,6 +106,19 @@ public:
     }
     // Replace the six arrays by an owned session (a load).
     void replaceSession(SessionData &&data);
+    // The session as an owned copy, or moved out (the window then holds none).
+    SessionData sessionData() const;
+    SessionData takeSession();
+
+    // ---- undo (Edit menu) ------------------------------------------------
+    // Every change of the session but a new solve is recorded once made,
+    // with the session as it was before; see sessionundo.h.
+    QUndoStack *undoStack = nullptr;
+    void setUpUndo();
+    void setUpHistoryKeys();
+    // The table Help > Keyboard Shortcuts shows.
+    QString keyboardShortcutsText() const;
+    void recordSessionChange(const QString &what, SessionData before);
 
     // ---- audio capture ---------------------------------------------------
     bool startCapture(const QAudioDeviceInfo &device);
@@ -170,6 +188,8 @@ public:
     AudioLevelsIODevice *audioDevice = nullptr;
     QAudioInput *audioInput = nullptr;
     QString currentDevice;
+    // The device the running capture was started from.
+    QString captureDevice;
     // Looks for a device every 2 s while there is no capture; made on first need.
     CaptureRestarter *captureRestarter = nullptr;
     qint32 refreshTimerId = -1;

@@ -398,9 +398,12 @@ void Cadenza::importCSTimerSession()
     if (choice < 0)
         return;
 
-    replaceSession(mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice)));
+    SessionData merged = mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice));
+    SessionData before = takeSession();
+    replaceSession(std::move(merged));
     updateHistory();
     autosave();
+    recordSessionChange(tr("Import csTimer Session"), std::move(before));
 }
 
 void Cadenza::on_actionExport_CSTimer_Session_triggered()

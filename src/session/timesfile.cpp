@@ -401,12 +401,12 @@ void Cadenza::saveTimes(const QString &fileName)
     writeFileAtomically(fileName, formatTimesFile(sessionView()));
 }
 
-void Cadenza::loadTimes(const QString &fileName)
+bool Cadenza::loadTimes(const QString &fileName)
 {
     QByteArray content;
     qint64 modified = 0;
     if (!readRegularFile(fileName, content, modified))
-        return;
+        return false;
     replaceSession(parseTimesFile(content, modified));
     updateHistory();
     // The loaded session is now the one on screen; the autosave follows it
@@ -415,6 +415,7 @@ void Cadenza::loadTimes(const QString &fileName)
         solvesOnDisk = int(times.size());
     else
         autosave();
+    return true;
 }
 
 void Cadenza::openSession()
@@ -480,7 +481,9 @@ void Cadenza::on_actionLoad_Times_triggered()
     if (fileName.isEmpty())
         return;
     QDir::setCurrent(QFileInfo(fileName).absolutePath());
-    loadTimes(fileName);
+    SessionData before = sessionData();
+    if (loadTimes(fileName))
+        recordSessionChange(tr("Load Times"), std::move(before));
 }
 
 void Cadenza::on_actionSave_Times_triggered()
