@@ -1,4 +1,5 @@
 #include "app/cadenza.h"
+#include "audio/devicechoice.h"
 #include "session/timesfile.h"
 #include "testsupport.h"
 #include "ui_cadenza.h"
@@ -178,6 +179,22 @@ private slots:
             }
         w.ui->actionQuit->trigger();
         QVERIFY(!w.isVisible());
+    }
+
+    // Settings > Select Audio Input: without capture the device chosen last is preselected; without a device
+    // the dialog says so and cannot be accepted.
+    void inputDialog()
+    {
+        QScopedPointer<QInputDialog> none(devicechoice::inputDialog(nullptr, {}, QString()));
+        none->show();
+        QVERIFY(none->labelText() == "No microphone found" && none->comboBoxItems().isEmpty());
+        QVERIFY(!none->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        Cadenza w;
+        w.dropCapture(); // no capture: the device chosen last (the one capture runs from: see the microphone end-to-end test)
+        const QStringList names = devicechoice::namesOf(QAudioDeviceInfo::availableDevices(QAudio::AudioInput));
+        w.currentDevice = names.value(names.size() - 1);
+        const QStringList shown = answering([&] { w.on_actionAudio_Input_triggered(); }, QString(), false);
+        QCOMPARE(shown, QStringList(names.isEmpty() ? "No microphone found|" : "Select/switch input device|" + names.last()));
     }
 };
 
