@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOption>
 #include <random>
 
@@ -70,8 +71,9 @@ private slots:
     // The window on common screens (a desktop panel and a title bar take 64 pixels of height), at the
     // scale factor this run has (CTest runs it at 1 and 1.25), in both modes, with the scramble picture and
     // without, with the chart and a long session: every text whole, no widget over another, the whole window
-    // on the screen, the clock's digits a tenth of the window's height. Also at the window's minimum size,
-    // and there once more at the first start. At 1280 x 1024 the form is laid out as designed.
+    // on the screen, the clock's digits a tenth of the window's height. At the window's minimum size also with
+    // each panel shown or hidden by its switch, and at the first start. At 1280 x 1024 the form is laid out as
+    // designed.
     void fitsCommonScreens()
     {
         const double scale = qApp->devicePixelRatio();
@@ -95,30 +97,52 @@ private slots:
         w.levels.assign(500, 3.0f);
         for (int i = 0; i < 500; ++i)
             w.levelTimes.push_back(10 * i);
-        w.ui->splitsCombo->setCurrentIndex(1);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        for (int c = 0; c < 4 * sizes.size() + 1; ++c) {
-            const QSize size = sizes[std::min(c / 4, sizes.size() - 1)];
-            const bool firstStart = c == 4 * sizes.size(), algs = c % 2 && !firstStart;
-            w.ui->actionShow_Scramble_Picture->setChecked(c / 2 % 2);
-            if (firstStart != w.times.empty())
-                w.replaceSession(firstStart ? SessionData() : SessionData(d));
-            w.ui->modeSlider->setValue(algs);
+        if (scale == 1.0) // the first show fits the screen's free area (a 800 x 600 one here)
+            QVERIFY(w.screen()->availableGeometry().size().boundedTo(w.size()) == w.size());
+
+        struct Case { int size; bool algs, picture, firstStart, stats, audio, disable; int splits; };
+        QVector<Case> cases;
+        for (int c = 0; c < 4 * sizes.size(); ++c)
+            cases << Case{c / 4, bool(c % 2), bool(c / 2 % 2), false, true, true, false, 1};
+        for (int k = 0; k < 16; ++k)
+            cases << Case{int(sizes.size()) - 1, bool(k % 2), bool(k / 4 % 2), false, bool(k / 2 % 2), bool(k / 4 % 2), bool(k / 8 % 2), k / 2 % 3};
+        cases << Case{int(sizes.size()) - 1, false, false, true, true, true, false, 1};
+        for (const Case &c : cases) {
+            const QSize size = sizes[c.size];
+            w.ui->actionShow_Scramble_Picture->setChecked(c.picture);
+            w.ui->showStatsCheck->setChecked(c.stats);
+            w.ui->showAudioCheck->setChecked(c.audio);
+            w.ui->disableAudioCheck->setChecked(c.disable);
+            w.ui->splitsCombo->setCurrentIndex(c.splits);
+            if (c.firstStart != w.times.empty())
+                w.replaceSession(c.firstStart ? SessionData() : SessionData(d));
+            w.ui->modeSlider->setValue(c.algs);
             w.updateHistory();
             w.resize(size);
             for (int pass = 0; pass < 10; ++pass) // a changed size reaches the window's layout a level a pass
                 QApplication::processEvents();
-            const QString where = QStringLiteral("%1 x %2 at %3, %4%5%6").arg(size.width()).arg(size.height()).arg(scale)
-                                      .arg(algs ? "Algs" : "Solves", c / 2 % 2 ? ", picture" : "", firstStart ? ", first start" : "");
+            const QString where = QStringLiteral("%1 x %2 at %3, %4, picture %5, stats %6, audio %7, disable %8, splits %9%10")
+                                      .arg(size.width()).arg(size.height()).arg(scale).arg(c.algs ? "Algs" : "Solves").arg(c.picture)
+                                      .arg(c.stats).arg(c.audio).arg(c.disable).arg(c.splits).arg(c.firstStart ? ", first start" : "");
             QVERIFY2(w.size() == size, qPrintable(where + QStringLiteral(": the window is %1 x %2").arg(w.width()).arg(w.height())));
-            QVERIFY2(!w.ui->statsDisplay->isHidden() == !algs && w.ui->hintLabel->isVisible() == firstStart, qPrintable(where));
+            // The panels the mode and the switches show, and the current mode's caption in bold.
+            const bool solves = !c.algs;
+            QString shown, want;
+            for (const auto &panel : std::initializer_list<std::pair<QWidget *, bool>>{
+                     {w.ui->audioWidget, c.audio}, {w.ui->pauseLabel, c.algs || !c.disable}, {w.ui->algsOptions, c.algs},
+                     {w.ui->statsWidget, solves}, {w.ui->scrambleLabel, solves}, {w.ui->scramblePicture, solves && c.picture},
+                     {w.ui->splitLabel, solves && c.splits}, {w.ui->statsDisplay, solves && c.stats}, {w.ui->hintLabel, c.firstStart}})
+                shown += panel.first->isVisible() ? '1' : '0', want += panel.second ? '1' : '0';
+            QVERIFY2(shown == want && w.ui->solveLabel->font().bold() == solves && w.ui->algsLabel->font().bold() == c.algs,
+                     qPrintable(where + ": shown " + shown + ", not " + want));
             const QStringList faults = layoutFaults(&w);
             QVERIFY2(faults.isEmpty(), qPrintable(where + ": " + faults.join(", ")));
             const int digits = QFontMetrics(w.ui->timerLabel->font()).tightBoundingRect("0123456789").height();
-            if (c / 4 < 3)
+            if (c.size < 3)
                 QVERIFY2(digits * 10 >= size.height(), qPrintable(where + QStringLiteral(": digits %1 high").arg(digits)));
-            if (c / 4 == 3 && scale == 1.0 && !(c / 2 % 2)) // as designed: the form's fonts and rows
+            if (c.size == 3 && scale == 1.0 && !c.picture) // as designed: the form's fonts and rows
                 QVERIFY2(!w.appliedFit.compact && w.ui->timerLabel->font() == w.formLook.clock && !w.besideRow, qPrintable(where));
         }
     }
