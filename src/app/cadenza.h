@@ -164,6 +164,8 @@ public:
 
     // ---- statistics and history -----------------------------------------
     void updateHistory();
+    // Sizes the history's rows again (after its font changed).
+    void refitHistoryRows();
     // The solve chosen in the history list (none: +2 and DNF act on the
     // newest solve, Remove on none); its row follows it through every change.
     std::optional<SolveKey> chosenSolve;

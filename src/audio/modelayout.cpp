@@ -293,7 +293,10 @@ void Cadenza::applyFit(const windowfit::Fit &fit)
     // style would keep each at least 80 pixels wide).
     QFont controls = QApplication::font();
     controls.setPointSizeF(std::min(controls.pointSizeF(), 9.0));
+    const QFont historyFont = ui->historyList->font();
     ui->historyList->setFont(fit.compact ? controls : QFont());
+    if (ui->historyList->font() != historyFont)
+        refitHistoryRows();
     for (QPushButton *button : {ui->clipboardAO5Button, ui->clipboardAO12Button, ui->clipboardButton, ui->removeButton,
                                 ui->plusTwoButton, ui->dnfButton}) {
         button->setFont(fit.compact ? controls : QFont());
@@ -334,9 +337,10 @@ void Cadenza::fitToWindow(bool force)
         formMinimumPanels = shown;
         force = true;
     }
-    const bool formFits = width() >= formMinimum.width() && height() >= formMinimum.height();
     const windowfit::Panels panels{ui->modeSlider->value() == 0, !ui->scramblePicture->isHidden()};
-    const windowfit::Fit fit = formFits ? windowfit::formFit() : windowfit::compactFit(size(), fitMeasures, panels);
+    const windowfit::Fit fit = windowfit::formFits(size(), formMinimum, fitMeasures, panels)
+                                   ? windowfit::formFit()
+                                   : windowfit::compactFit(size(), fitMeasures, panels);
     if (force || fit != appliedFit)
         applyFit(fit);
 }

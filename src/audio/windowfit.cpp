@@ -39,6 +39,15 @@ Fit formFit()
     return Fit();
 }
 
+bool formFits(QSize window, QSize formMinimum, const Measures &m, const Panels &p)
+{
+    // The form's side margins and the scramble picture's width and spacing.
+    const double margins = 2 * 11 + 2;
+    const double scramble = p.solves ? m.scrambleWidth + (p.picture ? 122 + 6 : 0) : 0.0;
+    const double needed = std::max(scramble, m.statusWidth) + margins;
+    return window.width() >= formMinimum.width() && window.height() >= formMinimum.height() && window.width() >= needed;
+}
+
 Fit compactFit(QSize window, const Measures &m, const Panels &p)
 {
     const int w = std::max(window.width(), minimumWidth);

@@ -74,6 +74,12 @@ struct Fit
 // The form as designed.
 Fit formFit();
 
+// Whether the form as designed fits a window of this size: the form's own
+// minimum (`formMinimum`, what its layout needs with the panels shown) and
+// room for the widest scramble and status line, whose labels do not ask for
+// their width.
+bool formFits(QSize window, QSize formMinimum, const Measures &measures, const Panels &panels);
+
 // The compact arrangement for a window of this size.
 Fit compactFit(QSize window, const Measures &measures, const Panels &panels);
 

@@ -402,6 +402,15 @@ void fitUniformRowSize(QListWidget *list, const QStringList &rows)
 
 } // namespace
 
+void Cadenza::refitHistoryRows()
+{
+    QStringList rows;
+    rows.reserve(ui->historyList->count());
+    for (int r = 0; r < ui->historyList->count(); ++r)
+        rows.append(ui->historyList->item(r)->text());
+    fitUniformRowSize(ui->historyList, rows);
+}
+
 void Cadenza::updateHistory()
 {
     QListWidget *list = ui->historyList;
