@@ -129,8 +129,7 @@ private slots:
             QVERIFY2(amp >= 0 && !keys.contains(menu->text().at(amp + 1).toLower()), qPrintable(menu->text()));
             keys += menu->text().at(amp + 1).toLower();
         }
-        QCOMPARE(keys, QStringLiteral("fedsh"));
-        QCOMPARE(w.menuBar()->actions().at(1)->menu(), w.ui->menuEdit);
+        QCOMPARE(w.menuBar()->actions().at(1)->menu(), w.ui->menuEdit); // between File and Data
 
         w.replaceSession(parseTimesFile("10000|0|0[]A|100|0\n20000|0|0[]B|200|0\n", 0));
         w.updateHistory();
