@@ -115,10 +115,12 @@ public:
     // with the session as it was before; see sessionundo.h.
     QUndoStack *undoStack = nullptr;
     void setUpUndo();
+    void recordSessionChange(const QString &what, SessionData before);
+
+    // ---- keys and the Help menu ----------------------------------------------
     void setUpHistoryKeys();
     // The table Help > Keyboard Shortcuts shows.
     QString keyboardShortcutsText() const;
-    void recordSessionChange(const QString &what, SessionData before);
 
     // ---- audio capture ---------------------------------------------------
     bool startCapture(const QAudioDeviceInfo &device);

@@ -432,7 +432,8 @@ void Cadenza::on_actionClear_Times_triggered()
     SessionData before = takeSession();
     updateHistory();
     autosave();
-    recordSessionChange(tr("Clear Times"), std::move(before));
+    if (before.size() > 0)
+        recordSessionChange(tr("Clear Times"), std::move(before));
 }
 
 void Cadenza::on_clearButton_clicked()
