@@ -201,8 +201,8 @@ void arrangeRows(Ui::Cadenza *ui, QHBoxLayout *&beside, bool wanted)
         beside = new QHBoxLayout;
         beside->setSpacing(6);
         rows->insertLayout(at + 1, beside, 1);
-        beside->addWidget(ui->widget_2, 38);
-        beside->addWidget(ui->statsWidget, 62);
+        beside->addWidget(ui->widget_2, windowfit::clockShare);
+        beside->addWidget(ui->statsWidget, 100 - windowfit::clockShare);
     } else {
         beside->removeWidget(ui->widget_2);
         beside->removeWidget(ui->statsWidget);
@@ -264,8 +264,8 @@ void Cadenza::applyFit(const windowfit::Fit &fit)
     const int m = fit.rowMargin;
     ui->horizontalLayout_5->setContentsMargins(m, m, m, m);
     ui->verticalLayout_5->setContentsMargins(m, m, m, m);
-    ui->horizontalLayout_2->setStretch(0, fit.compact ? 64 : 1);
-    ui->horizontalLayout_2->setStretch(1, fit.compact ? 36 : 1);
+    ui->horizontalLayout_2->setStretch(0, fit.compact ? windowfit::figuresShare : 1);
+    ui->horizontalLayout_2->setStretch(1, fit.compact ? 100 - windowfit::figuresShare : 1);
     ui->widget_2->setMinimumWidth(fit.clockColumn);
 
     // The mode captions: the current mode's big and bold.

@@ -74,8 +74,8 @@ Fit compactFit(QSize window, const Measures &m, const Panels &p)
     const int usable = w - 2 * f.margin - 6;
     const int full = w - 2 * f.margin;
     if (p.solves) {
-        f.clockColumn = int(std::lround(usable * 0.38));
-        f.figuresColumn = int(std::lround((usable - f.clockColumn - 6) * 0.64));
+        f.clockColumn = int(std::lround(usable * clockShare / 100.0));
+        f.figuresColumn = int(std::lround((usable - f.clockColumn - 6) * figuresShare / 100.0));
     }
     const int clockRoom = p.solves ? f.clockColumn : full;
 

@@ -93,6 +93,12 @@ constexpr int minimumHeight = 420;
 // a 720-pixel window.
 constexpr int clockDigitsCap = 72;
 
+// In a compact window the clock column takes this share of the width beside
+// the statistics, and the statistics column this share of the rest beside
+// the history, in hundredths.
+constexpr int clockShare = 38;
+constexpr int figuresShare = 64;
+
 // The size the window opens at on a screen whose free area is `available`:
 // `preferred` (what the form as designed needs), shrunk to the free area
 // less `frame` (the window manager's title bar), never below the minimum.
