@@ -25,6 +25,27 @@ private slots:
         }
     }
 
+    void axisLabelsWhole() // inside the chart and the label band, a space apart, as many as fit that way; the first 0, the last the end
+    {
+        const QFont font("Montserrat", 7, 75);
+        const QFontMetrics metrics(font);
+        const int gap = metrics.horizontalAdvance(' ');
+        for (const int width : {1280, 300, 200})
+            for (const chartaxis::TimeAxis &axis : {statschart::timeAxis(34.0f), algchart::timeAxis(2.3f), statschart::timeAxis(1e9f), chartaxis::TimeAxis{}}) {
+                const std::vector<chartaxis::AxisLabel> labels = chartaxis::axisLabels(axis, width, font);
+                const QString end = QString::number(axis.max, 'f', axis.decimals), where = QString("%1 to %2").arg(width).arg(end);
+                QVERIFY2(axis.divisions == 0 ? labels.empty() : labels.front().text.toDouble() == 0 && labels.back().text == end, qPrintable(where));
+                int widest = 0;
+                for (std::size_t i = 0; i < labels.size(); ++i) {
+                    widest = std::max(widest, labels[i].rect.width());
+                    QVERIFY2(QRect(0, 0, width, metrics.height()).contains(labels[i].rect) && labels[i].rect.width() >= metrics.horizontalAdvance(labels[i].text)
+                             && (i == 0 || labels[i].rect.left() > labels[i - 1].rect.right() + gap), qPrintable(where));
+                }
+                QVERIFY2(axis.divisions == 0 || int(labels.size()) >= std::min(axis.divisions + 1, width / (2 * (widest + gap) + 1)), qPrintable(where));
+            }
+        QCOMPARE(chartaxis::axisLabels(statschart::timeAxis(34.0f), 1280, font).size(), std::size_t(18)); // room for every one
+    }
+
     void boxPlotFormsByCount() // x(t) = 19 t + 5; probes: median, box, box edge, whiskers, end dot, above a whisker
     {
         const QPoint probes[] = {{100, 20}, {80, 20}, {62, 15}, {150, 20}, {40, 20}, {176, 18}, {150, 15}};
@@ -48,21 +69,22 @@ private slots:
         };
         const std::vector<float> current = {1.0f, 1.2f, 1.4f, 1.6f, 1.8f};
         const QImage img = chart(current, {{2.0f, 2.5f, 3.0f}}, {"R U R' U'"}, 500);
+        const int s = chartaxis::axisShift(QFont("Montserrat", 7, 75)); // everything below the axis labels moves down
         const auto red = [](const QImage &im, QRect r) { return anyPixel(im, r, qRgb(255, 0, 0)); };
-        QCOMPARE(QColor(img.pixel(30, 62)), QColor(255, 204, 204)); // the band: the brush at 20 % over the whole height
-        QCOMPARE(img.pixel(60, 62), qRgb(255, 255, 255));
-        QCOMPARE(QColor(img.pixel(130, 14)), QColor(Qt::lightGray)); // the current box, x(1.2)..x(1.6)
-        QCOMPARE(QColor(img.pixel(205, 68)), QColor(Qt::darkGray)); // the stored box, x(2)..x(3)
-        QVERIFY(red(img, {96, 23, 88, 31}) && !red(img, {190, 23, 110, 31})); // dots between x(1) and x(1.8), none beyond
+        QCOMPARE(QColor(img.pixel(30, 62 + s)), QColor(255, 204, 204)); // the band: the brush at 20 % over the whole height
+        QCOMPARE(img.pixel(60, 62 + s), qRgb(255, 255, 255));
+        QCOMPARE(QColor(img.pixel(130, 14 + s)), QColor(Qt::lightGray)); // the current box, x(1.2)..x(1.6)
+        QCOMPARE(QColor(img.pixel(205, 68 + s)), QColor(Qt::darkGray)); // the stored box, x(2)..x(3)
+        QVERIFY(red(img, {96, 23 + s, 88, 31}) && !red(img, {190, 23 + s, 110, 31})); // dots between x(1) and x(1.8), none beyond
         // The label, right-aligned in the row's last 100 pixels; the rest of the picture does not change.
         const QImage bare = chart(current, {{2.0f, 2.5f, 3.0f}}, {}, 500);
-        QVERIFY(img.copy(200, 56, 100, 16) != bare.copy(200, 56, 100, 16));
+        QVERIFY(img.copy(200, 56 + s, 100, 16) != bare.copy(200, 56 + s, 100, 16));
         QImage outside = img.copy();
-        QPainter(&outside).drawImage(200, 56, bare.copy(200, 56, 100, 16));
+        QPainter(&outside).drawImage(200, 56 + s, bare.copy(200, 56 + s, 100, 16));
         QCOMPARE(outside, bare);
         // No current durations: no dots and no current box, the stored row still drawn; nothing at all: a blank chart.
         const QImage storedOnly = chart({}, {{2.0f, 2.5f, 3.0f}}, {}, 0);
-        QVERIFY(storedOnly.pixel(130, 14) == qRgb(255, 255, 255) && storedOnly.pixel(205, 68) == QColor(Qt::darkGray).rgb() && !red(storedOnly, storedOnly.rect()));
+        QVERIFY(storedOnly.pixel(130, 14 + s) == qRgb(255, 255, 255) && storedOnly.pixel(205, 68 + s) == QColor(Qt::darkGray).rgb() && !red(storedOnly, storedOnly.rect()));
         const QImage blank = drawnOnWhite(300, 61, [](QPainter &) {});
         QCOMPARE(chart({}, {}, {"x"}, 500), blank);
         QVERIFY(chart({1.0f, 2e9f, -3e38f}, {{3e38f, NAN, -1.0f}}, {"x"}, 500).copy(0, 0, 300, 61) != blank); // sanitized: no overflow

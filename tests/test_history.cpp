@@ -1,4 +1,5 @@
 #include "app/cadenza.h"
+#include "exchange/cstimer.h"
 #include "stats/history.h"
 #include "testsupport.h"
 #include "ui_cadenza.h"
@@ -54,10 +55,7 @@ private slots:
         QCOMPARE(rows, QStringList({"3 weeks ago: 9.34(+2)\tsplits:2.10 5.30 3.20 1.74 0.90 \tpause: 1.40 (15%) 3x", "3 weeks ago: 11.00\tpause: 2.75 (25%) 1x",
                                     "3 weeks ago: 10.00\t", "3 weeks ago: (DNF)\tsplits:1.50 2.50 \tpause: 4.50 (50%) 2x", "3 weeks ago: 15.02\t"}));
 
-        list->setCurrentRow(3); // after a new solve row 3 stays selected, shows what row 2 showed, and no signal fires
-        QSignalSpy rowSpy(list, &QListWidget::currentRowChanged), selectionSpy(list, &QListWidget::itemSelectionChanged);
-        d.append(12000.0f, {}, {}, QString(), old, 0), load(d);
-        QVERIFY(list->currentRow() == 3 && list->item(3)->text() == rows[2] && rowSpy.isEmpty() && selectionSpy.isEmpty());
+        d.append(12000.0f, {}, {}, QString(), old, 0);
 
         SessionData dnfs = d; // every solve a DNF: dashes, never a garbage figure
         dnfs.penalties.assign(6, -1), dnfs.splits.assign(6, {}), load(dnfs);
@@ -67,6 +65,42 @@ private slots:
         w.currentScramble = QStringLiteral("L2 D"), w.on_actionClear_Times_triggered();
         QVERIFY(w.times.empty() && list->count() == 0 && w.ui->statsLabel->text().isEmpty() && w.ui->scrambleLabel->text() == "L2 D");
         QCOMPARE(labels(), figures + "\n");
+    }
+
+    // The first start's hint goes with the first solve. The row chosen stays on its solve through refreshes:
+    // +2 and DNF on it, an import merging solves below and above it, a twin of it; a stored solve leaves no row
+    // chosen (+2 then acts on it), a removed one neither.
+    void choiceFollowsTheSolve()
+    {
+        Cadenza w;
+        QListWidget *const list = w.ui->historyList;
+        const auto session = [](std::initializer_list<qint64> dates) {
+            SessionData d;
+            for (qint64 date : dates)
+                d.append(10000.0f + float(date % 100), {}, {}, QStringLiteral("R U"), date, 0);
+            return d;
+        };
+        const auto chosen = [&] { return list->currentRow() < 0 ? qint64(-1) : w.dates[w.times.size() - 1 - std::size_t(list->currentRow())]; };
+        QVERIFY(w.ui->hintLabel->isVisibleTo(&w)); // how to start, until the first solve is stored
+        w.on_startButton_clicked(), w.on_startButton_clicked();
+        QVERIFY(!w.ui->hintLabel->isVisibleTo(&w) && w.times.size() == 1);
+        w.replaceSession(session({1000, 2000, 2000, 3000, 4000}));
+        w.updateHistory();
+        QCOMPARE(list->currentRow(), -1);
+        list->setCurrentRow(2); // the twin of 2000 dated later in the list: the second of two alike
+        QSignalSpy rowSpy(list, &QListWidget::currentRowChanged);
+        w.on_plusTwoButton_clicked(), w.on_dnfButton_clicked();
+        QVERIFY(chosen() == 2000 && list->currentRow() == 2 && w.penalties[2] == -1 && w.penalties[1] == 0);
+        w.replaceSession(mergeInDateOrder(w.sessionView(), session({500, 1500, 2500, 5000})));
+        w.updateHistory();
+        QVERIFY(chosen() == 2000 && list->currentRow() == 4 && w.penalties[std::size_t(w.times.size() - 5)] == -1 && rowSpy.isEmpty());
+        w.on_startButton_clicked(), w.on_startButton_clicked(); // a new solve: no row chosen, +2 on the newest
+        QVERIFY(list->currentRow() == -1 && !w.chosenSolve);
+        w.on_plusTwoButton_clicked();
+        QCOMPARE(w.penalties.back(), 1);
+        list->setCurrentRow(1);
+        w.on_removeButton_clicked();
+        QVERIFY(list->currentRow() == -1 && !w.chosenSolve && w.times.size() == 9);
     }
 };
 

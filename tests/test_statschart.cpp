@@ -23,13 +23,15 @@ private slots:
     void rowsColoursAndValues()
     {
         QCOMPARE(paint({10, 12, 30, 48}), paint({})); // fewer than five solves draw nothing
-        const int tops[3] = {10, 60, 110}; // (h - 10) / 3 apart
+        const int s = chartaxis::axisShift(QFont("Montserrat", 7, 75)), h = 160 - s; // the rows below the axis labels
+        const int tops[3] = {s + 10, s + (h - 10) / 3 + 10, s + 2 * (h - 10) / 3 + 10}; // (h - 10) / 3 apart
         const QColor colours[3] = {Qt::black, QColor("#60a0f0"), QColor("#f0a060")}, boxes[3] = {Qt::lightGray, colours[1], colours[2]};
         QImage img = paint({10, 12, 30, 48, 50}); // three boxes x(12)..x(48), x(t) = 7.8 t + 5: probe x(20)
         for (int r = 0; r < 3; ++r)
             QVERIFY2(qAbs(qRed(img.pixel(161, tops[r] + 24)) - boxes[r].red()) < 9 && qAbs(qBlue(img.pixel(161, tops[r] + 24)) - boxes[r].blue()) < 9, qPrintable(QString::number(r)));
         QCOMPARE(img.pixel(161, tops[0] - 2), qRgb(255, 255, 255)); // above the first box
         QCOMPARE(paint({10, 12, 30, 48, 50}, {-1}), paint({10, 12, 30, 48, 50}, {-1})); // dots keep their places
+        QVERIFY(!anyPixel(paint({10, 12, 30, 48, 50}, {-1}), {0, s, 12, h}, qRgb(255, 0, 0))); // a DNF has no dot (at 0 s)
 
         // The average or "DNF", right-aligned in the row's last 30 pixels (more for a wider text), the caption's colour.
         const QFont font("Montserrat", 9, 75);

@@ -15,7 +15,9 @@
 #include <QAudioInput>
 #include <QDir>
 #include <QIcon>
+#include <QListWidget>
 #include <QSettings>
+#include <QUndoStack>
 #include <QVariant>
 
 // The Settings menu's checkable choices, stored as 0/1 under their object
@@ -66,6 +68,9 @@ Cadenza::Cadenza(QWidget *parent)
     Q_INIT_RESOURCE(cadenza);
     ui->setupUi(this);
     moveScrambleToolTip = ui->scrambleLabel->toolTip();
+    captureFormLook();
+    setUpUndo();
+    setUpHistoryKeys();
     randomScrambler = new RandomStateScrambler(this);
     connect(randomScrambler, &RandomStateScrambler::tablesReady, this, [this](events::Event) { randomStateTablesReady(); });
     new ScramblePicturePainter(ui->scramblePicture, [this] { return currentScramble; }, [this] { return currentEvent(); });
@@ -75,6 +80,16 @@ Cadenza::Cadenza(QWidget *parent)
     for (QObject *watched : std::initializer_list<QObject *>{ui->audioGraph, ui->timerDisplay, ui->statsDisplay})
         watched->installEventFilter(this);
     qApp->installEventFilter(new TimerKeyRouter(this));
+
+    // The user's choice of a row names a solve (the list's own refreshes
+    // block its signals).
+    connect(ui->historyList, &QListWidget::currentRowChanged, this, [this](int row) {
+        const int n = int(times.size());
+        if (row < 0 || row >= n)
+            chosenSolve.reset();
+        else
+            chosenSolve = solveKey(sessionView(), n - 1 - row);
+    });
 
     // Names a screen reader (or a test reading the window through AT-SPI)
     // can find the unlabelled controls by.
@@ -174,6 +189,9 @@ Cadenza::~Cadenza()
 
     stopCapture();
 
+    // Its commands and signals reach into the form.
+    delete undoStack;
+    undoStack = nullptr;
     delete ui;
     ui = nullptr;
 }

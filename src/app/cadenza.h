@@ -1,16 +1,21 @@
 #ifndef CADENZA_H
 #define CADENZA_H
 
+#include "audio/windowfit.h"
 #include "puzzle/events.h"
 #include "session/session.h"
 #include "session/sessionindex.h"
+#include "stats/history.h"
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class AudioLevelsIODevice;
@@ -19,8 +24,11 @@ class RandomStateScrambler;
 class CaptureRestarter;
 class QAudioDeviceInfo;
 class QAudioInput;
+class QHBoxLayout;
 class QKeyEvent;
+class QLabel;
 class QPainter;
+class QUndoStack;
 
 struct CSTimerFile;
 namespace Ui {
@@ -47,6 +55,8 @@ public:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 public slots:
     void on_startButton_clicked();
@@ -85,6 +95,9 @@ public slots:
     void on_actionRename_Session_triggered();
     void on_actionDelete_Session_triggered();
     void on_actionExport_All_Sessions_for_CSTimer_triggered();
+    void on_actionQuit_triggered();
+    void on_actionKeyboard_Shortcuts_triggered();
+    void on_actionAbout_Cadenza_triggered();
 
 public:
     // ---- shell: scrambles and times file -------------------------------
@@ -93,6 +106,7 @@ public:
     // Save and load a times file the user chose; a failure is told in a
     // message box naming the file and the reason, and changes nothing.
     void saveTimes(const QString &fileName);
+    // False when the file cannot be read (nothing changes then).
     bool loadTimes(const QString &fileName);
     // Save the session to the session file (backing the file up first when the
     // write would leave out solves the file holds, and not writing when that
@@ -111,6 +125,21 @@ public:
     }
     // Replace the six arrays by an owned session (a load).
     void replaceSession(SessionData &&data);
+    // The session as an owned copy, or moved out (the window then holds none).
+    SessionData sessionData() const;
+    SessionData takeSession();
+
+    // ---- undo (Edit menu) ------------------------------------------------
+    // Every change of the session but a new solve is recorded once made,
+    // with the session as it was before; see sessionundo.h.
+    QUndoStack *undoStack = nullptr;
+    void setUpUndo();
+    void recordSessionChange(const QString &what, SessionData before);
+
+    // ---- keys and the Help menu ----------------------------------------------
+    void setUpHistoryKeys();
+    // The table Help > Keyboard Shortcuts shows.
+    QString keyboardShortcutsText() const;
 
     // ---- sessions: one times file each, an index beside them ----------------
     // Start-up: the index (or what the folder holds), then the current
@@ -155,8 +184,39 @@ public:
     void updateStatusLines(int elapsedMs);
     void updateModeLayout();
 
+    // ---- fitting the window's size (see windowfit.h) ------------------------
+    // Chooses the form as designed when it fits the window, else the compact
+    // arrangement for this size, and applies it when it changed (always when
+    // `force`: the panels shown changed).
+    void fitToWindow(bool force = false);
+    void applyFit(const windowfit::Fit &fit);
+    // Keeps the form's fonts and margins and measures its texts (construction).
+    void captureFormLook();
+    // The form's own fonts and margins, kept from construction: every fit
+    // scales from them.
+    struct FormLook
+    {
+        QFont clock, scramble, hint, pause, split;
+        std::vector<std::pair<QLabel *, QFont>> stats;
+        int rowsLeft = 0, rowsTop = 0, rowsRight = 0;
+    } formLook;
+    windowfit::Measures fitMeasures;
+    windowfit::Fit appliedFit;
+    // The statistics beside the clock in a compact window (null: the form's rows).
+    QHBoxLayout *besideRow = nullptr;
+    // The window size the form as designed needs with the panels now shown,
+    // and which panels those were.
+    QSize formMinimum;
+    QString formMinimumPanels;
+    bool shownBefore = false;
+
     // ---- statistics and history -----------------------------------------
     void updateHistory();
+    // Sizes the history's rows again (after its font changed).
+    void refitHistoryRows();
+    // The solve chosen in the history list (none: +2 and DNF act on the
+    // newest solve, Remove on none); its row follows it through every change.
+    std::optional<SolveKey> chosenSolve;
 
     // ---- painters ---------------------------------------------------------
     void paintAudioGraph();
@@ -182,6 +242,8 @@ public:
     AudioLevelsIODevice *audioDevice = nullptr;
     QAudioInput *audioInput = nullptr;
     QString currentDevice;
+    // The device the running capture was started from.
+    QString captureDevice;
     // Looks for a device every 2 s while there is no capture; made on first need.
     CaptureRestarter *captureRestarter = nullptr;
     qint32 refreshTimerId = -1;

@@ -67,6 +67,9 @@ void Cadenza::stopRun(qint32 t)
     ui->startButton->setText(tr("Start"));
     ui->startButton->repaint();
     currentScramble = generateScramble();
+    // A new solve: +2 and DNF now act on it, not on a row chosen before.
+    if (storing)
+        chosenSolve.reset();
     updateHistory();
     // After the screen shows the stop: a crash or kill from here on keeps the solve.
     if (storing)
@@ -397,9 +400,11 @@ void Cadenza::togglePenalty(qint32 code)
     const int i = selectedIndex(ui->historyList->currentRow(), n);
     if (i < 0 || i >= n)
         return;
+    SessionData before = sessionData();
     penalties[i] = penalties[i] == code ? PenaltyNone : code;
     updateHistory();
     autosave();
+    recordSessionChange(code == PenaltyDnf ? tr("DNF") : tr("+2"), std::move(before));
 }
 
 void Cadenza::on_plusTwoButton_clicked()
@@ -419,6 +424,7 @@ void Cadenza::on_removeButton_clicked()
     if (r < 0 || r >= n)
         return;
     const int i = n - 1 - r;
+    SessionData before = sessionData();
     times.erase(times.begin() + i);
     dates.erase(dates.begin() + i);
     pauseStats.erase(pauseStats.begin() + i);
@@ -427,18 +433,16 @@ void Cadenza::on_removeButton_clicked()
     penalties.erase(penalties.begin() + i);
     updateHistory();
     autosave();
+    recordSessionChange(tr("Remove"), std::move(before));
 }
 
 void Cadenza::on_actionClear_Times_triggered()
 {
-    times.clear();
-    dates.clear();
-    pauseStats.clear();
-    splits.clear();
-    scrambles.clear();
-    penalties.clear();
+    SessionData before = takeSession();
     updateHistory();
     autosave();
+    if (before.size() > 0)
+        recordSessionChange(tr("Clear Times"), std::move(before));
 }
 
 void Cadenza::on_clearButton_clicked()

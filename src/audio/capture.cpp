@@ -76,6 +76,7 @@ bool Cadenza::startCapture(const QAudioDeviceInfo &device)
     }
     audioInput = input;
     audioDevice = sink;
+    captureDevice = device.deviceName();
 
     // A capture that stops with an error (the audio server went away, the
     // device was unplugged) is dropped; see dropCapture.
@@ -109,6 +110,7 @@ void Cadenza::dropCapture()
     AudioLevelsIODevice *sink = audioDevice;
     audioInput = nullptr;
     audioDevice = nullptr;
+    captureDevice.clear();
     if (input) {
         input->disconnect(this);
         input->deleteLater();
@@ -161,16 +163,16 @@ void Cadenza::selectInitialInputDevice(const QString &storedDevice, bool hasStor
 void Cadenza::on_actionAudio_Input_triggered()
 {
     const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    if (devices.isEmpty())
-        return;
     const QStringList names = devicechoice::namesOf(devices);
-    const int preselected = devicechoice::preselected(names, currentDevice);
-
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(this, tr("Select input device"), tr("Select/switch input device"),
-                                                 names, preselected, false, &ok);
-    if (!ok)
+    // The device capture runs from; without capture the one chosen last, or
+    // the system's default.
+    QString inUse = audioInput ? captureDevice : currentDevice;
+    if (inUse.isEmpty())
+        inUse = QAudioDeviceInfo::defaultInputDevice().deviceName();
+    QScopedPointer<QInputDialog> dialog(devicechoice::inputDialog(this, names, inUse));
+    if (dialog->exec() != QDialog::Accepted || names.isEmpty())
         return;
+    const QString chosen = dialog->textValue();
     const int index = devicechoice::chosenIndex(names, chosen);
     if (index < 0)
         return;

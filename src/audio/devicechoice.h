@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+class QInputDialog;
+class QWidget;
+
 // Which input device capture uses, from the devices' names as the audio
 // system lists them (several devices may share a name).
 namespace devicechoice {
@@ -30,6 +33,11 @@ int preselected(const QStringList &names, const QString &current);
 // The device a name chosen in the switch dialog stands for: the first one of
 // that name, or -1.
 int chosenIndex(const QStringList &names, const QString &chosen);
+
+// The dialog of Settings > Select Audio Input, not yet shown: the devices'
+// names with `inUse` preselected (see preselected); without a device it says
+// "No microphone found" and its OK is disabled.
+QInputDialog *inputDialog(QWidget *parent, const QStringList &names, const QString &inUse);
 
 } // namespace devicechoice
 

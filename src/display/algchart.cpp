@@ -56,7 +56,8 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
     const float a = float(axis.max);
     const float span = float(w - 10);
 
-    chartaxis::drawTimeAxis(painter, axis);
+    // The rows below the axis move down with it.
+    const int y0 = chartaxis::drawTimeAxis(painter, axis);
 
     // Everything below sits on the time axis, which needs a length: with an
     // all-zero axis the band and the dots are left out and the rows draw
@@ -68,7 +69,7 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
         const float xm = span * (m / a) + 5.0f;
         painter.setPen(Qt::NoPen);
         painter.setOpacity(0.2);
-        painter.drawRect(QRect(0, 7, chartaxis::pixel(xm), h - 3));
+        painter.drawRect(QRect(0, 7 + y0, chartaxis::pixel(xm), h - 3));
         painter.setOpacity(1.0);
         painter.setPen(axisPen);
     }
@@ -77,22 +78,27 @@ void paint(QPainter &painter, const std::vector<float> &current, const std::vect
         ChartRandom random(0);
         for (float t : current) {
             const float x = t / a * span + 5.0f;
-            const float y = float(random.next()) / float(ChartRandom::RandMax) * 20.0f + 28.0f;
+            const float y = float(random.next()) / float(ChartRandom::RandMax) * 20.0f + 28.0f + float(y0);
             if (x > -10.0f && x < float(w) + 10.0f)
                 painter.drawEllipse(QPointF(x, y), 5.0, 5.0);
         }
     }
 
-    drawBoxPlot(painter, summary, 0.0f, a, int(current.size()), 10, 14, 5, Qt::black, Qt::lightGray);
+    drawBoxPlot(painter, summary, 0.0f, a, int(current.size()), 10 + y0, 14, 5, Qt::black, Qt::lightGray);
 
     for (std::size_t j = 0; j < stored.size(); ++j) {
-        const int top = 56 + 16 * int(j);
+        const int top = 56 + 16 * int(j) + y0;
         drawBoxPlot(painter, boxStatistics(stored[j], false), 0.0f, a, int(stored[j].size()), top, 14, 5, Qt::black,
                     Qt::darkGray);
         if (int(j) < labels.size())
             painter.drawText(QRect(w - 100, top, 100, 16), Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip,
                              labels[int(j)]);
     }
+}
+
+int heightFor(std::size_t stored)
+{
+    return stored == 0 ? 60 : 16 * int(stored) + 61;
 }
 
 } // namespace algchart
@@ -105,6 +111,7 @@ void Cadenza::paintAlgChart()
 
 void Cadenza::updateAlgDisplayHeight()
 {
-    ui->timerDisplay->setMinimumHeight(16 * int(algSequences.size()) + 61);
+    // The chart's height is part of the window's fit (in the Algs mode).
+    fitToWindow(true);
     ui->timerDisplay->repaint();
 }

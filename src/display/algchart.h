@@ -25,6 +25,10 @@ chartaxis::TimeAxis timeAxis(float largest);
 void paint(QPainter &painter, const std::vector<float> &current, const std::vector<std::vector<float>> &stored,
            const QStringList &labels, double minAlgMs);
 
+// The height the chart needs for `stored` sequences under the current
+// durations' row.
+int heightFor(std::size_t stored);
+
 } // namespace algchart
 
 #endif

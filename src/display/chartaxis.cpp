@@ -1,6 +1,8 @@
 #include "display/chartaxis.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace chartaxis {
@@ -45,17 +47,54 @@ void beginChart(QPainter &painter)
     painter.setBrush(QBrush(Qt::red, Qt::SolidPattern));
 }
 
-void drawTimeAxis(QPainter &painter, const TimeAxis &axis)
+int axisShift(const QFont &font)
+{
+    return std::max(0, QFontMetrics(font).height() + 1 - 6);
+}
+
+std::vector<AxisLabel> axisLabels(const TimeAxis &axis, int width, const QFont &font)
+{
+    std::vector<AxisLabel> labels;
+    if (axis.divisions <= 0 || width <= 0)
+        return labels;
+    const QFontMetrics metrics(font);
+    const float span = float(width - 10);
+    std::vector<AxisLabel> all;
+    int widest = 0;
+    for (int i = 0; i <= axis.divisions; ++i) {
+        const QString text = QStringLiteral("%1").arg(axis.max * i / axis.divisions, 0, 'f', axis.decimals);
+        const int tw = metrics.horizontalAdvance(text);
+        widest = std::max(widest, tw);
+        const float x = span * (float(i) / float(axis.divisions)) + 5.0f;
+        const int left = std::max(0, std::min(width - tw, int(x - float(tw) / 2.0f)));
+        all.push_back({QRect(left, 0, tw, metrics.height()), text});
+    }
+    // Labels at least a space apart.
+    const float step = span / float(axis.divisions);
+    const int gap = metrics.horizontalAdvance(QLatin1Char(' '));
+    const int every = step > 0.0f ? std::max(1, int(std::ceil(float(widest + gap) / step))) : axis.divisions + 1;
+    const auto apart = [gap](const AxisLabel &a, const AxisLabel &b) { return b.rect.left() >= a.rect.right() + 1 + gap; };
+    for (int i = 0; i <= axis.divisions; i += every)
+        if (labels.empty() || apart(labels.back(), all[std::size_t(i)]))
+            labels.push_back(all[std::size_t(i)]);
+    // The end of the axis is always shown, in place of the label before it if need be.
+    if (labels.back().rect != all.back().rect) {
+        while (labels.size() > 1 && !apart(labels.back(), all.back()))
+            labels.pop_back();
+        if (apart(labels.back(), all.back()))
+            labels.push_back(all.back());
+    }
+    return labels;
+}
+
+int drawTimeAxis(QPainter &painter, const TimeAxis &axis)
 {
     const int w = painter.viewport().width();
-    const float span = float(w - 10);
-    for (int i = 0; axis.divisions > 0 && i <= axis.divisions; ++i) {
-        const float x = span * (float(i) / float(axis.divisions)) + 5.0f;
-        const double value = axis.max * i / axis.divisions;
-        const QString label = QStringLiteral("%1").arg(value, 0, 'f', axis.decimals, QLatin1Char(' '));
-        painter.drawText(QRect(int(x - 5.0f), 0, 10, 5), Qt::AlignCenter | Qt::TextDontClip, label);
-    }
-    painter.drawLine(QLine(0, 6, w, 6));
+    for (const AxisLabel &label : axisLabels(axis, w, painter.font()))
+        painter.drawText(label.rect, Qt::AlignCenter, label.text);
+    const int shift = axisShift(painter.font());
+    painter.drawLine(QLine(0, 6 + shift, w, 6 + shift));
+    return shift;
 }
 
 } // namespace chartaxis

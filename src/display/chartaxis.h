@@ -1,12 +1,19 @@
 #ifndef CADENZA_CHARTAXIS_H
 #define CADENZA_CHARTAXIS_H
 
+#include <QRect>
+#include <QString>
+#include <vector>
+
+class QFont;
 class QPainter;
 
 // What the two charts share: the opening state of the painter (antialiasing,
 // bold 7 pt "Montserrat", a 1-pixel black pen, a red brush) and the time axis
-// along the top, whose `divisions` tick labels are centred on y = 2.5 over
-// x = (width - 10) * i / divisions + 5, above the axis line at y = 6.
+// along the top: its tick labels, centred over x = (width - 10) * i /
+// divisions + 5 and drawn whole in a band as high as the font, then the axis
+// line. The charts lay out their rows as if the line lay at y = 6 and move
+// them down by axisShift.
 namespace chartaxis {
 
 // A time axis from 0 to `max` seconds with `divisions` tick intervals whose
@@ -37,7 +44,22 @@ double held(double x);
 int pixel(double x);
 
 void beginChart(QPainter &painter);
-void drawTimeAxis(QPainter &painter, const TimeAxis &axis);
+
+// How far below y = 6 the axis line lies for labels in `font`.
+int axisShift(const QFont &font);
+
+// The tick labels that are drawn, and where: each as wide as its text and
+// centred over its tick, the end ones moved inside the chart; when labels
+// would touch, only every second (third, ...) one is drawn, the first always.
+struct AxisLabel
+{
+    QRect rect;
+    QString text;
+};
+std::vector<AxisLabel> axisLabels(const TimeAxis &axis, int width, const QFont &font);
+
+// Draws the labels and the axis line with the painter's font; returns axisShift.
+int drawTimeAxis(QPainter &painter, const TimeAxis &axis);
 
 } // namespace chartaxis
 

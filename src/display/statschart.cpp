@@ -276,7 +276,6 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
 {
     chartaxis::beginChart(painter);
     const int w = painter.viewport().width();
-    const int h = painter.viewport().height();
     QFont font = painter.font();
 
     if (times.size() < 5)
@@ -299,8 +298,10 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
     const float span = float(w - 10);
 
     // An all-DNF session has an axis of length 0: no ticks and no dots then,
-    // and the rows draw nothing but their captions and averages.
-    chartaxis::drawTimeAxis(painter, axis);
+    // and the rows draw nothing but their captions and averages. Below the
+    // axis the chart is h high, starting at y0.
+    const int y0 = chartaxis::drawTimeAxis(painter, axis);
+    const int h = painter.viewport().height() - y0;
 
     if (axis.max > 0.0) {
         ChartRandom random(0);
@@ -308,17 +309,18 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         const float spread = float(h - top - 5);
         std::vector<QPointF> dots;
         dots.reserve(lists.all.size());
-        for (float t : lists.all) {
+        for (std::size_t i = 0; i < lists.all.size(); ++i) {
             // Every time takes its number from the generator, shown or not,
-            // so the dots keep their heights.
+            // so the dots keep their heights. A DNF has no time to place.
+            const float t = lists.all[i];
             const float x = t / a * span + 5.0f;
-            const float y = float(random.next()) / float(ChartRandom::RandMax) * spread + float(top);
+            const float y = float(random.next()) / float(ChartRandom::RandMax) * spread + float(top + y0);
             // A negative time lies left of the axis, off the chart.
-            if (x > -10.0f && x < float(w) + 10.0f)
+            if (penalties[i] != PenaltyDnf && x > -10.0f && x < float(w) + 10.0f)
                 dots.emplace_back(x, y);
         }
         const std::vector<unsigned char> drawn = dotMode == Dots::Every ? std::vector<unsigned char>(dots.size(), 1)
-                                                                         : visibleDots(dots, w, h);
+                                                                         : visibleDots(dots, w, h + y0);
         const bool stamp = dotMode == Dots::Stamped && stampingApplies(painter)
                            && std::count(drawn.begin(), drawn.end(), 1) > stampAbove;
         DotStamps stamps;
@@ -332,11 +334,15 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         }
     }
 
+    // The captions at 9 pt, smaller when the rows lie closer than a line.
+    const int rowStep = (h - 10) / 3;
     font.setPointSize(9);
+    while (font.pointSizeF() > 5.0 && QFontMetrics(font).height() > rowStep)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
     painter.setFont(font);
     const int fh = QFontMetrics(font).height();
     const int bh = h / 4;
-    const int tops[3] = {10, (h - 10) / 3 + 10, 2 * (h - 10) / 3 + 10};
+    const int tops[3] = {y0 + 10, y0 + (h - 10) / 3 + 10, y0 + 2 * (h - 10) / 3 + 10};
     const QColor fills[3] = {QColor(Qt::lightGray), QColor(QStringLiteral("#60a0f0")), QColor(QStringLiteral("#f0a060"))};
     const QString captions[3] = {QStringLiteral("all solves"), QStringLiteral("this week"), QStringLiteral("today")};
     const int count = int(times.size());
@@ -344,7 +350,7 @@ void paint(QPainter &painter, const std::vector<float> &times, const std::vector
         drawBoxPlot(painter, summaries[r], 0.0f, a, count, tops[r], bh, 5, Qt::black, fills[r]);
         if (r > 0)
             painter.setPen(QPen(QBrush(fills[r]), 1, Qt::SolidLine));
-        painter.drawText(QPoint(5, tops[r] + fh), captions[r]);
+        painter.drawText(QPoint(5, tops[r] + QFontMetrics(font).ascent()), captions[r]);
         const QString value = averageText(*rowLists[r]);
         // The value sits in the last 30 pixels of the row; a value wider than
         // that (an average of 10 s or more in this font) widens its box to the

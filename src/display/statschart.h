@@ -46,8 +46,9 @@ PeriodLists periodLists(const std::vector<float> &times, const std::vector<qint3
 enum class Dots { Every, Visible, Stamped };
 
 // Paints the chart with a borrowed painter, sized by its viewport: scale,
-// every solve as a scattered dot, and one box row per period with caption
-// and average. Nothing with fewer than five solves.
+// every solve but a DNF (which has no time to place) as a scattered dot, and
+// one box row per period with caption and average. Nothing with fewer than
+// five solves.
 void paint(QPainter &painter, const std::vector<float> &times, const std::vector<qint32> &penalties,
            const std::vector<qint64> &dates, Dots dots = Dots::Stamped);
 

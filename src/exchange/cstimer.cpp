@@ -600,9 +600,12 @@ void Cadenza::importCSTimerSessionFrom(const QString &fileName)
         return;
     }
 
-    replaceSession(mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice - 1)));
+    SessionData merged = mergeInDateOrder(sessionView(), cstimerChosenSolves(*parsed, choice - 1));
+    SessionData before = takeSession();
+    replaceSession(std::move(merged));
     updateHistory();
     autosave();
+    recordSessionChange(tr("Import csTimer Session"), std::move(before));
 }
 
 void Cadenza::on_actionExport_CSTimer_Session_triggered()

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <map>
 
 // Several sessions, one per event: each keeps its solves in a times file of
@@ -368,6 +369,9 @@ void Cadenza::importCSTimerSeparately(const CSTimerFile &file)
             failed << QStringLiteral("%1 (%2)").arg(sessionIndex.sessions[std::size_t(target)].name, error);
         }
     }
+    // Solves merged into several sessions at once: the steps before cannot
+    // be taken back one by one.
+    undoStack->clear();
     writeSessionIndex();
     refreshSessionCombo();
     updateHistory();

@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <charconv>
@@ -447,6 +448,10 @@ void Cadenza::loadSessionFile(const QString &path, bool mayTakeOverLegacy)
     sessionPath = path;
     sessionFileRefused = false;
     sessionWriteFailing = false;
+    // Undo and the chosen row belong to the session that was open.
+    if (undoStack)
+        undoStack->clear();
+    chosenSolve.reset();
     replaceSession(SessionData());
     solvesOnDiskKeys.clear();
     QByteArray content;
@@ -549,7 +554,9 @@ void Cadenza::on_actionLoad_Times_triggered()
     if (fileName.isEmpty())
         return;
     QDir::setCurrent(QFileInfo(fileName).absolutePath());
-    loadTimes(fileName);
+    SessionData before = sessionData();
+    if (loadTimes(fileName))
+        recordSessionChange(tr("Load Times"), std::move(before));
 }
 
 void Cadenza::on_actionSave_Times_triggered()

@@ -277,6 +277,33 @@ qint64 LocalDayCounter::daysAgo(qint64 t)
     return days;
 }
 
+namespace {
+
+bool sameSolve(const SessionView &session, int i, const SolveKey &key)
+{
+    const std::size_t I = std::size_t(i);
+    return session.dates[I] == key.date && session.times[I] == key.time && session.scrambles[i] == key.scramble;
+}
+
+} // namespace
+
+SolveKey solveKey(const SessionView &session, int index)
+{
+    SolveKey key{session.dates[std::size_t(index)], session.times[std::size_t(index)], session.scrambles[index], 0};
+    for (int i = 0; i < index; ++i)
+        key.alike += sameSolve(session, i, key) ? 1 : 0;
+    return key;
+}
+
+int findSolve(const SessionView &session, const SolveKey &key)
+{
+    int alike = 0;
+    for (int i = 0; i < session.size(); ++i)
+        if (sameSolve(session, i, key) && alike++ == key.alike)
+            return i;
+    return -1;
+}
+
 QString historyRowText(const SessionView &session, int index, LocalDayCounter &days)
 {
     return rowText(session, index, ageText(days.daysAgo(session.dates[std::size_t(index)])));
@@ -375,10 +402,26 @@ void fitUniformRowSize(QListWidget *list, const QStringList &rows)
 
 } // namespace
 
+void Cadenza::refitHistoryRows()
+{
+    QStringList rows;
+    rows.reserve(ui->historyList->count());
+    for (int r = 0; r < ui->historyList->count(); ++r)
+        rows.append(ui->historyList->item(r)->text());
+    fitUniformRowSize(ui->historyList, rows);
+}
+
 void Cadenza::updateHistory()
 {
     QListWidget *list = ui->historyList;
+    // How to start, until the first solve is stored.
+    const bool hint = ui->modeSlider->value() == 0 && times.empty();
+    if (ui->hintLabel->isHidden() == hint) {
+        ui->hintLabel->setVisible(hint);
+        fitToWindow();
+    }
     if (times.empty()) {
+        chosenSolve.reset();
         ui->statsLabel->clear();
         list->clear();
         // The scramble and its picture change with an empty session too.
@@ -396,11 +439,15 @@ void Cadenza::updateHistory()
 
     const QStringList rows = historyRowTexts(session, QDateTime::currentDateTime());
     const bool wasBlocked = list->blockSignals(true);
-    const int currentRow = list->currentRow();
     list->clear();
     list->addItems(rows);
     fitUniformRowSize(list, rows);
-    list->setCurrentRow(currentRow);
+    // The row of the solve chosen, wherever the change moved it.
+    const int chosen = chosenSolve ? findSolve(session, *chosenSolve) : -1;
+    if (chosen < 0)
+        chosenSolve.reset();
+    else
+        list->setCurrentRow(session.size() - 1 - chosen);
     list->blockSignals(wasBlocked);
     list->repaint();
 

@@ -62,6 +62,22 @@ private:
     qint64 nextDayStart = 0;
 };
 
+// A solve the user chose in the history, found again after the session
+// changed around it: rows are positions, which new solves, removes and
+// imports shift. A solve is named by its date, recorded time and scramble,
+// and by which of the solves alike in all three it is, counted from the
+// oldest (a penalty changes, so it is no part of the name).
+struct SolveKey
+{
+    qint64 date = 0;
+    float time = 0.0f;
+    QString scramble;
+    int alike = 0;
+};
+SolveKey solveKey(const SessionView &session, int index);
+// The index of the solve `key` names, or -1 when the session holds none.
+int findSolve(const SessionView &session, const SolveKey &key);
+
 // The history row of solve `index`, e.g.
 // "today: 12.34(+2)\tsplits:2.10 5.31 3.20 1.74 \tpause: 1.48 (12%) 3x".
 QString historyRowText(const SessionView &session, int index, LocalDayCounter &days);

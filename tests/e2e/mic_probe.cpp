@@ -287,7 +287,8 @@ int main(int argc, char **argv)
         s << "capture_before=" << (waitForLevel(app, w, 15000) ? "yes" : "no") << '\n';
         QAudioInput *const before = w.audioInput;
         const QString deviceBefore = w.currentDevice;
-        QString chosen, told;
+        s << "in_use=" << w.captureDevice << '\n';
+        QString chosen, told, preselected;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             for (QWidget *top : QApplication::topLevelWidgets()) {
@@ -296,6 +297,7 @@ int main(int argc, char **argv)
                     box->accept();
                 } else if (auto *dialog = qobject_cast<QInputDialog *>(top); dialog && dialog->isVisible()) {
                     const QStringList items = dialog->comboBoxItems();
+                    preselected = dialog->textValue();
                     chosen = items.contains(QLatin1String("oss")) ? QStringLiteral("oss") : QStringLiteral("jack");
                     dialog->setTextValue(chosen);
                     dialog->accept();
@@ -307,7 +309,7 @@ int main(int argc, char **argv)
         poll.stop();
         if (w.audioDevice)
             w.audioDevice->currentLevel = 0.0; // fresh blocks must set it again
-        s << "chosen=" << chosen << "\ntold=" << told << "\ncapture_kept="
+        s << "preselected=" << preselected << "\nchosen=" << chosen << "\ntold=" << told << "\ncapture_kept="
           << (before && w.audioInput == before && w.currentDevice == deviceBefore ? "yes" : "no") << "\nlevel_after="
           << (waitForLevel(app, w, 10000) ? "yes" : "no") << '\n';
         s.flush();

@@ -45,6 +45,8 @@ wait_for_exit $! 60 || { cat "$work/probe.log" >&2; fail "the failing switch pro
 cat "$work/switchfail"
 for kv in capture_before=yes capture_kept=yes level_after=yes; do grep -qx $kv "$work/switchfail" || fail "failed switch: expected $kv"; done
 grep -q '^told=.*could not be started\. The previous input keeps running\.$' "$work/switchfail" || fail "the user was not told"
+in_use=$(sed -n 's/^in_use=//p' "$work/switchfail")
+[ -n "$in_use" ] && grep -qxF "preselected=$in_use" "$work/switchfail" || fail "the dialog did not preselect the device in use ($in_use)"
 
 sox -R -n -r 44100 -c 1 -b 16 "$work/noise.wav" synth 6 whitenoise vol 0.1
 launch

@@ -1,0 +1,201 @@
+#include "app/cadenza.h"
+#include "audio/devicechoice.h"
+#include "session/timesfile.h"
+#include "testsupport.h"
+#include "ui_cadenza.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUndoStack>
+#include <functional>
+
+// Runs `act`, answering each dialog it opens: a file dialog picks `file`, a list is accepted with its
+// preselected entry (or rejected, to look only); returns what each showed: "label|value" or a box's text.
+static QStringList answering(const std::function<void()> &act, const QString &file = QString(), bool acceptLists = true)
+{
+    QStringList seen;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *files = qobject_cast<QFileDialog *>(modal)) { // typed, as selectFile leaves a focused name field alone
+            files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
+            static_cast<QDialog *>(files)->accept();
+        } else if (auto *list = qobject_cast<QInputDialog *>(modal)) {
+            seen << list->labelText() + "|" + list->textValue();
+            acceptLists ? list->accept() : list->reject();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            seen << box->text();
+            box->accept();
+        }
+    });
+    timer.start(10);
+    act();
+    return seen;
+}
+
+// The focusable controls in reading order: the layouts' order, a grid's by row then column.
+static void readingOrder(QLayout *layout, QList<QWidget *> &out)
+{
+    QVector<QPair<QPair<int, int>, QLayoutItem *>> items;
+    auto *grid = qobject_cast<QGridLayout *>(layout);
+    for (int i = 0; i < layout->count(); ++i) {
+        int row = 0, col = i, span = 0;
+        if (grid)
+            grid->getItemPosition(i, &row, &col, &span, &span);
+        items.append({{row, col}, layout->itemAt(i)});
+    }
+    std::stable_sort(items.begin(), items.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &item : items) {
+        if (QWidget *w = item.second->widget()) {
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+                out << w;
+            if (w->isVisible() && w->layout())
+                readingOrder(w->layout(), out);
+        } else if (item.second->layout()) {
+            readingOrder(item.second->layout(), out);
+        }
+    }
+}
+
+class MenusTest : public QObject
+{
+    Q_OBJECT
+    static QByteArray onDisk() { QFile f(Cadenza::sessionFilePath()); return f.open(QIODevice::ReadOnly) ? f.readAll() : "(none)"; }
+private slots:
+    void initTestCase() { requireIsolation(); QApplication::setQuitOnLastWindowClosed(false); }
+
+    // Edit > Undo takes back +2, Remove, Clear Times, Load Times and an import, newest first, and Redo does
+    // them again; each step is written at once. A new solve is never undone: it stays through both.
+    void undoAndRedo()
+    {
+        Cadenza w;
+        w.replaceSession(parseTimesFile("10000|0|0[]A|100|0\n20000|0|0[]B|200|0\n30000|0|0[]C|300|0\n", 0));
+        w.updateHistory();
+        const auto now = [&w] { return formatTimesFile(w.sessionView()); };
+        QByteArrayList states = {now()};
+        w.on_plusTwoButton_clicked(); // on the newest
+        states << now();
+        w.ui->historyList->setCurrentRow(1);
+        w.on_removeButton_clicked(); // B
+        states << now();
+        w.on_startButton_clicked(), w.on_startButton_clicked(); // a new solve
+        const QByteArray stored = now().mid(states.last().size());
+        w.ui->actionClear_Times->trigger();
+        states << now();
+        const QString file = QDir::temp().filePath("load.times");
+        QVERIFY(writeFileAtomically(file, "40000|0|0[]E|400|-1\n"));
+        answering([&] { w.ui->actionLoad_Times->trigger(); }, file);
+        states << now();
+        const QStringList asked = answering([&] { w.ui->actionImport_CSTimer_Session->trigger(); }, QStringLiteral(CADENZA_TEST_DATA "/cstimer_tiny_3solves_ok_plus2_dnf.txt"));
+        states << now();
+        QVERIFY(asked.size() == 1 && w.times.size() == 4 && states[4] == "40000|0|0[]E|400|-1\n");
+        const QStringList names = {"+2", "Remove", "Clear Times", "Load Times", "Import csTimer Session"};
+        for (int k = 5; k > 0; --k) { // undo, then the state before; what was stored since stays at the end
+            QCOMPARE(w.ui->actionUndo->text(), "Undo " + names[k - 1]);
+            w.ui->actionUndo->trigger();
+            const QByteArray want = states[k - 1] + (k <= 3 ? stored : QByteArray());
+            QVERIFY2(now() == want && onDisk() == want, qPrintable(QString::number(k)));
+        }
+        QVERIFY(!w.ui->actionUndo->isEnabled() && w.ui->actionRedo->text() == "Redo +2");
+        for (int k = 1; k <= 5; ++k) {
+            w.ui->actionRedo->trigger();
+            const QByteArray want = states[k] + (k <= 2 ? stored : QByteArray());
+            QVERIFY2(now() == want && onDisk() == want, qPrintable(QString::number(k)));
+        }
+        QVERIFY(!w.ui->actionRedo->isEnabled());
+        w.on_startButton_clicked(), w.on_startButton_clicked();
+        const QByteArray stored2 = now().mid(states[5].size());
+        w.ui->actionUndo->trigger(); // the import: the newer solve stays
+        QVERIFY(now() == states[4] + stored2 && onDisk() == now());
+    }
+
+    // Menu titles with distinct access keys; File > Quit closes the window; Delete removes the chosen solve
+    // while the history has the focus; the Help menu's texts; Tab reaches every control in reading order.
+    void keysAndMenus()
+    {
+        Cadenza w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QString keys;
+        for (QAction *menu : w.menuBar()->actions()) {
+            const int amp = menu->text().indexOf('&');
+            QVERIFY2(amp >= 0 && !keys.contains(menu->text().at(amp + 1).toLower()), qPrintable(menu->text()));
+            keys += menu->text().at(amp + 1).toLower();
+        }
+        QCOMPARE(w.menuBar()->actions().at(1)->menu(), w.ui->menuEdit); // between File and Data
+
+        w.replaceSession(parseTimesFile("10000|0|0[]A|100|0\n20000|0|0[]B|200|0\n", 0));
+        w.updateHistory();
+        w.ui->historyList->setCurrentRow(1);
+        w.ui->startButton->setFocus();
+        QTest::keyClick(w.ui->startButton, Qt::Key_Delete); // elsewhere the key does nothing
+        QCOMPARE(w.times.size(), std::size_t(2));
+        w.ui->historyList->setFocus();
+        QTest::keyClick(w.ui->historyList, Qt::Key_Delete);
+        QVERIFY(w.times.size() == 1 && w.scrambles == QStringList{"B"});
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.times.size(), std::size_t(2));
+
+        // Every shortcut of a menu is in the table, and the About box names the version and the licence.
+        const QString table = answering([&] { w.ui->actionKeyboard_Shortcuts->trigger(); }).value(0);
+        for (QAction *action : w.findChildren<QAction *>())
+            if (!action->shortcut().isEmpty() && action->parent() == &w)
+                QVERIFY2(table.contains(action->shortcut().toString(QKeySequence::NativeText).toHtmlEscaped()), qPrintable(action->text()));
+        QFile copyright(QStringLiteral(CADENZA_TEST_DATA "/../../package/copyright"));
+        QVERIFY(copyright.open(QIODevice::ReadOnly));
+        const QString about = answering([&] { w.ui->actionAbout_Cadenza->trigger(); }).value(0);
+        QVERIFY(about.contains(QCoreApplication::applicationVersion()) && !QCoreApplication::applicationVersion().isEmpty());
+        for (const QByteArray &line : copyright.readAll().split('\n'))
+            if (line.startsWith("Copyright") || line.contains("licence"))
+                QVERIFY2(about.contains(QString::fromUtf8(line)), line.constData());
+
+        // Tab from the first control around to it again: every control once, in the order they read, in both
+        // modes, as designed and in a compact window.
+        w.activateWindow(); // back from the Help boxes
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (const QSize size : {QSize(1000, 950), QSize(800, 420)})
+            for (const int mode : {0, 1}) {
+                w.ui->modeSlider->setValue(mode);
+                w.resize(size);
+                for (int pass = 0; pass < 10; ++pass)
+                    QApplication::processEvents();
+                QList<QWidget *> order, tabbed;
+                readingOrder(w.centralWidget()->layout(), order);
+                order.first()->setFocus();
+                do {
+                    tabbed << QApplication::focusWidget();
+                    QTest::keyClick(&w, Qt::Key_Tab);
+                } while (QApplication::focusWidget() != tabbed.first() && tabbed.size() < 100);
+                QVERIFY(order.contains(w.ui->silenceSpin) && (mode == 0 || order.contains(w.ui->gapSpin)));
+                QCOMPARE(tabbed, order);
+            }
+        w.ui->actionQuit->trigger();
+        QVERIFY(!w.isVisible());
+    }
+
+    // Settings > Select Audio Input: without capture the device chosen last is preselected; without a device
+    // the dialog says so and cannot be accepted.
+    void inputDialog()
+    {
+        QScopedPointer<QInputDialog> none(devicechoice::inputDialog(nullptr, {}, QString()));
+        none->show();
+        QVERIFY(none->labelText() == "No microphone found" && none->comboBoxItems().isEmpty());
+        QVERIFY(!none->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+        Cadenza w;
+        w.dropCapture(); // no capture: the device chosen last (the one capture runs from: see the microphone end-to-end test)
+        const QStringList names = devicechoice::namesOf(QAudioDeviceInfo::availableDevices(QAudio::AudioInput));
+        w.currentDevice = names.value(names.size() - 1);
+        const QStringList shown = answering([&] { w.on_actionAudio_Input_triggered(); }, QString(), false);
+        QCOMPARE(shown, QStringList(names.isEmpty() ? "No microphone found|" : "Select/switch input device|" + names.last()));
+    }
+};
+
+CADENZA_TEST_MAIN(MenusTest)
+#include "test_menus.moc"
