@@ -105,13 +105,16 @@ private slots:
         if (scale == 1.0) // the first show fits the screen's free area (a 800 x 600 one here)
             QVERIFY(w.screen()->availableGeometry().size().boundedTo(w.size()) == w.size());
 
-        struct Case { int size; bool algs, picture, firstStart, stats, audio, disable; int splits; };
+        struct Case { int size; bool algs, picture, firstStart, stats, audio, disable; int splits; events::Event event = events::Event::Cube333; };
         QVector<Case> cases;
         for (int c = 0; c < 4 * sizes.size(); ++c)
             cases << Case{c / 4, bool(c % 2), bool(c / 2 % 2), false, true, true, false, 1};
         for (int k = 0; k < 16; ++k)
             cases << Case{int(sizes.size()) - 1, bool(k % 2), bool(k / 4 % 2), false, bool(k / 2 % 2), bool(k / 4 % 2), bool(k / 8 % 2), k / 2 % 3};
         cases << Case{int(sizes.size()) - 1, false, false, true, true, true, false, 1};
+        for (int s = 0; s < sizes.size(); ++s) // the longest scrambles: seven lines, a hundred moves, slices
+            for (const events::Event e : {events::Event::Megaminx, events::Event::Cube777, events::Event::Square1})
+                cases << Case{s, false, true, false, true, true, false, 1, e};
         for (const Case &c : cases) {
             const QSize size = sizes[c.size];
             w.ui->actionShow_Scramble_Picture->setChecked(c.picture);
@@ -122,11 +125,13 @@ private slots:
             if (c.firstStart != w.times.empty())
                 w.replaceSession(c.firstStart ? SessionData() : SessionData(d));
             w.ui->modeSlider->setValue(c.algs);
+            w.sessionIndex.sessions[0].event = c.event;
+            w.currentScramble = w.generateScramble();
             w.updateHistory();
             w.resize(size);
             for (int pass = 0; pass < 10; ++pass) // a changed size reaches the window's layout a level a pass
                 QApplication::processEvents();
-            const QString where = QStringLiteral("%1 x %2 at %3, %4, picture %5, stats %6, audio %7, disable %8, splits %9%10")
+            const QString where = events::eventName(c.event) + QStringLiteral(": %1 x %2 at %3, %4, picture %5, stats %6, audio %7, disable %8, splits %9%10")
                                       .arg(size.width()).arg(size.height()).arg(scale).arg(c.algs ? "Algs" : "Solves").arg(c.picture)
                                       .arg(c.stats).arg(c.audio).arg(c.disable).arg(c.splits).arg(c.firstStart ? ", first start" : "");
             QVERIFY2(w.size() == size, qPrintable(where + QStringLiteral(": the window is %1 x %2").arg(w.width()).arg(w.height())));

@@ -71,6 +71,7 @@ private slots:
             w.on_startButton_clicked(), w.on_startButton_clicked();
             w.ui->splitsCombo->setCurrentIndex(2);
             QVERIFY(w.createSession(hostile, Event::Skewb) && w.sessionIndex.current == 1 && w.times.empty());
+            QVERIFY(w.ui->statsAvgLabel->text().isEmpty() && w.ui->statsPBLabel->text().isEmpty()); // no figures of the other session
             std::vector<int> moves; // the scramble shown fits the event
             QVERIFY2(eventscramble::stickerModel(Event::Skewb)->parse(w.currentScramble, moves) && moves.size() == 11, qPrintable(w.currentScramble));
             QCOMPARE(w.ui->splitsCombo->currentIndex(), 2); // a new session starts with the choice in use

@@ -189,6 +189,9 @@ public:
     // arrangement for this size, and applies it when it changed (always when
     // `force`: the panels shown changed).
     void fitToWindow(bool force = false);
+    // The scramble's font: the fitted one, smaller for a scramble that would
+    // not fit its room in it (a Megaminx's seven lines, a 7x7x7's hundred moves).
+    void fitScrambleText();
     void applyFit(const windowfit::Fit &fit);
     // Keeps the form's fonts and margins and measures its texts (construction).
     void captureFormLook();

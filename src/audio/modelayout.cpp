@@ -290,6 +290,7 @@ void Cadenza::applyFit(const windowfit::Fit &fit)
 
     ui->timerLabel->setFont(fit.clockPixels > 0 ? atPixels(formLook.clock, fit.clockPixels) : formLook.clock);
     ui->scrambleLabel->setFont(scaled(formLook.scramble, fit.scrambleScale));
+    ui->scrambleLabel->setWordWrap(true);
     ui->hintLabel->setFont(scaled(formLook.hint, fit.statusScale));
     ui->pauseLabel->setFont(scaled(formLook.pause, fit.statusScale));
     ui->splitLabel->setFont(scaled(formLook.split, fit.statusScale));
@@ -329,6 +330,7 @@ void Cadenza::applyFit(const windowfit::Fit &fit)
     ui->statsDisplay->setMinimumHeight(ui->statsDisplay->isHidden() ? 0 : fit.chartHeight);
     ui->startButton->setMinimumHeight(fit.startHeight);
     ui->historyList->setMinimumHeight(std::max(0, fit.historyHeight));
+    fitScrambleText();
 }
 
 void Cadenza::fitToWindow(bool force)
@@ -337,7 +339,11 @@ void Cadenza::fitToWindow(bool force)
         return;
     // What the form as designed needs is measured on the form itself, once
     // for each set of panels shown.
-    const QString shown = panelsShown(ui, algSequences.size());
+    // A scramble longer than the 21 moves the form is made for takes a
+    // second line: the form's minimum is measured with it too.
+    const bool longScramble = !ui->scrambleWidget->isHidden()
+                              && widthOf(formLook.scramble, ui->scrambleLabel->text()) > fitMeasures.scrambleWidth + 1.0;
+    const QString shown = panelsShown(ui, algSequences.size()) + (longScramble ? QLatin1Char('L') : QLatin1Char('S'));
     if (shown != formMinimumPanels) {
         applyFit(windowfit::formFit());
         for (QWidget *w : ui->centralWidget->findChildren<QWidget *>())
@@ -360,6 +366,52 @@ void Cadenza::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     fitToWindow();
+    fitScrambleText();
+}
+
+namespace {
+
+// A long scramble may take this many lines of the scramble font; past that
+// its font gets smaller.
+constexpr int scrambleLines = 2;
+
+} // namespace
+
+void Cadenza::fitScrambleText()
+{
+    QLabel *label = ui->scrambleLabel;
+    if (formLook.stats.empty())
+        return; // the form's look is not taken yet
+    const QFont fitted = scaled(formLook.scramble, appliedFit.scrambleScale);
+    // The room: the row beside the picture, and two lines of the fitted
+    // font (the rows around it are laid out for one).
+    int width = ui->scrambleWidget->width() - 2 * label->margin();
+    if (!ui->scramblePicture->isHidden())
+        width -= ui->scramblePicture->width() + ui->scrambleRow->spacing();
+    if (width <= 0)
+        width = this->width() - 40;
+    const int lineHeight = QFontMetrics(fitted).lineSpacing();
+    const int room = scrambleLines * lineHeight;
+    const auto heightAt = [&](const QFont &font) {
+        return QFontMetrics(font).boundingRect(QRect(0, 0, std::max(1, width), 100000),
+                                               int(Qt::AlignCenter | Qt::TextWordWrap), label->text()).height();
+    };
+    QFont font = fitted;
+    if (heightAt(fitted) > lineHeight) {
+        // Shrink in steps of a tenth of a point until the scramble fits.
+        const double full = fitted.pointSizeF() > 0 ? fitted.pointSizeF() : 12.0;
+        double size = full;
+        while (size > 6.0) {
+            font.setPointSizeF(size);
+            if (heightAt(font) <= room)
+                break;
+            size -= 0.1 * full / 2;
+        }
+    }
+    if (label->font() != font)
+        label->setFont(font);
+    const int needed = heightAt(font);
+    label->setMinimumHeight(needed > QFontMetrics(font).lineSpacing() * 3 / 2 ? needed : 0);
 }
 
 // The first show fits the window to the screen's free area.

@@ -452,6 +452,10 @@ void Cadenza::loadSessionFile(const QString &path, bool mayTakeOverLegacy)
     if (undoStack)
         undoStack->clear();
     chosenSolve.reset();
+    // Nor does a figure of another session stay on show (an empty session
+    // shows none).
+    ui->statsAvgLabel->clear();
+    ui->statsPBLabel->clear();
     replaceSession(SessionData());
     solvesOnDiskKeys.clear();
     QByteArray content;

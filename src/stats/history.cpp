@@ -411,6 +411,15 @@ void Cadenza::refitHistoryRows()
     fitUniformRowSize(ui->historyList, rows);
 }
 
+// A scramble of several lines (a Megaminx's seven) is shown as one text that
+// wraps at the label's width, as its solves keep it in the times file.
+static QString scrambleShown(const QString &scramble)
+{
+    QString shown = scramble;
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return shown;
+}
+
 void Cadenza::updateHistory()
 {
     QListWidget *list = ui->historyList;
@@ -425,7 +434,9 @@ void Cadenza::updateHistory()
         ui->statsLabel->clear();
         list->clear();
         // The scramble and its picture change with an empty session too.
-        ui->scrambleLabel->setText(currentScramble);
+        ui->scrambleLabel->setText(scrambleShown(currentScramble));
+        fitToWindow();
+        fitScrambleText();
         repaint();
         return;
     }
@@ -451,7 +462,9 @@ void Cadenza::updateHistory()
     list->blockSignals(wasBlocked);
     list->repaint();
 
-    ui->scrambleLabel->setText(currentScramble);
+    ui->scrambleLabel->setText(scrambleShown(currentScramble));
+    fitToWindow();
+    fitScrambleText();
     ui->scrambleLabel->repaint();
     repaint();
 }
