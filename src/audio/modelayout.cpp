@@ -290,7 +290,6 @@ void Cadenza::applyFit(const windowfit::Fit &fit)
 
     ui->timerLabel->setFont(fit.clockPixels > 0 ? atPixels(formLook.clock, fit.clockPixels) : formLook.clock);
     ui->scrambleLabel->setFont(scaled(formLook.scramble, fit.scrambleScale));
-    ui->scrambleLabel->setWordWrap(true);
     ui->hintLabel->setFont(scaled(formLook.hint, fit.statusScale));
     ui->pauseLabel->setFont(scaled(formLook.pause, fit.statusScale));
     ui->splitLabel->setFont(scaled(formLook.split, fit.statusScale));
@@ -342,7 +341,8 @@ void Cadenza::fitToWindow(bool force)
     // A scramble longer than the 21 moves the form is made for takes a
     // second line: the form's minimum is measured with it too.
     const bool longScramble = !ui->scrambleWidget->isHidden()
-                              && widthOf(formLook.scramble, ui->scrambleLabel->text()) > fitMeasures.scrambleWidth + 1.0;
+                              && widthOf(formLook.scramble, windowfit::scrambleOnOneLine(currentScramble))
+                                     > fitMeasures.scrambleWidth + 1.0;
     const QString shown = panelsShown(ui, algSequences.size()) + (longScramble ? QLatin1Char('L') : QLatin1Char('S'));
     if (shown != formMinimumPanels) {
         applyFit(windowfit::formFit());
@@ -369,19 +369,14 @@ void Cadenza::resizeEvent(QResizeEvent *event)
     fitScrambleText();
 }
 
-namespace {
-
-// A long scramble may take this many lines of the scramble font; past that
-// its font gets smaller.
-constexpr int scrambleLines = 2;
-
-} // namespace
-
 void Cadenza::fitScrambleText()
 {
     QLabel *label = ui->scrambleLabel;
-    if (formLook.stats.empty())
-        return; // the form's look is not taken yet
+    const QString text = windowfit::scrambleOnOneLine(currentScramble);
+    if (formLook.stats.empty()) { // the form's look is not taken yet
+        label->setText(text);
+        return;
+    }
     const QFont fitted = scaled(formLook.scramble, appliedFit.scrambleScale);
     // The room: the row beside the picture, and two lines of the fitted
     // font (the rows around it are laid out for one).
@@ -390,28 +385,25 @@ void Cadenza::fitScrambleText()
         width -= ui->scramblePicture->width() + ui->scrambleRow->spacing();
     if (width <= 0)
         width = this->width() - 40;
-    const int lineHeight = QFontMetrics(fitted).lineSpacing();
-    const int room = scrambleLines * lineHeight;
-    const auto heightAt = [&](const QFont &font) {
-        return QFontMetrics(font).boundingRect(QRect(0, 0, std::max(1, width), 100000),
-                                               int(Qt::AlignCenter | Qt::TextWordWrap), label->text()).height();
-    };
+    const int room = windowfit::scrambleLines * QFontMetrics(fitted).lineSpacing();
     QFont font = fitted;
-    if (heightAt(fitted) > lineHeight) {
-        // Shrink in steps of a tenth of a point until the scramble fits.
+    QStringList lines{text};
+    if (QFontMetricsF(fitted).horizontalAdvance(text) > width) {
+        // Whole moves to a line, in a font a little smaller each time, until
+        // the lines fit the room.
         const double full = fitted.pointSizeF() > 0 ? fitted.pointSizeF() : 12.0;
-        double size = full;
-        while (size > 6.0) {
+        for (double size = full; size >= 6.0; size -= full / 20) {
             font.setPointSizeF(size);
-            if (heightAt(font) <= room)
+            const QFontMetricsF metrics(font);
+            lines = windowfit::wrapWords(text, width, [&metrics](const QString &s) { return metrics.horizontalAdvance(s); });
+            if (lines.size() * QFontMetrics(font).lineSpacing() <= room)
                 break;
-            size -= 0.1 * full / 2;
         }
     }
     if (label->font() != font)
         label->setFont(font);
-    const int needed = heightAt(font);
-    label->setMinimumHeight(needed > QFontMetrics(font).lineSpacing() * 3 / 2 ? needed : 0);
+    label->setText(lines.join(QLatin1Char('\n')));
+    label->setMinimumHeight(lines.size() > 1 ? lines.size() * QFontMetrics(font).lineSpacing() : 0);
 }
 
 // The first show fits the window to the screen's free area.

@@ -102,4 +102,29 @@ QSize initialSize(QSize preferred, QSize available, int frame)
     return preferred.boundedTo(room).expandedTo(QSize(minimumWidth, minimumHeight));
 }
 
+QString scrambleOnOneLine(const QString &scramble)
+{
+    QString line = scramble;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+QStringList wrapWords(const QString &text, double width, const std::function<double(const QString &)> &widthOf)
+{
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && widthOf(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line;
+    return lines;
+}
+
 } // namespace windowfit

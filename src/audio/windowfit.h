@@ -2,6 +2,9 @@
 #define CADENZA_WINDOWFIT_H
 
 #include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
 
 // How the window's parts share a window too small for the form as designed
 // (a laptop screen, a scale factor). The clock keeps priority: its digits
@@ -103,6 +106,19 @@ constexpr int figuresShare = 64;
 // `preferred` (what the form as designed needs), shrunk to the free area
 // less `frame` (the window manager's title bar), never below the minimum.
 QSize initialSize(QSize preferred, QSize available, int frame = 40);
+
+// A long scramble (a Megaminx's seven lines, a 7x7x7's hundred moves) is
+// shown on at most this many lines of the scramble's fitted font, in a
+// smaller font when it needs more of them.
+constexpr int scrambleLines = 2;
+
+// The scramble as one line (a Megaminx's lines joined by spaces), as its
+// solves keep it in the times file.
+QString scrambleOnOneLine(const QString &scramble);
+
+// `text` in lines no wider than `width`, each holding whole words (a move is
+// never cut), as many as fit; a word wider than the line stands alone.
+QStringList wrapWords(const QString &text, double width, const std::function<double(const QString &)> &widthOf);
 
 } // namespace windowfit
 

@@ -411,15 +411,6 @@ void Cadenza::refitHistoryRows()
     fitUniformRowSize(ui->historyList, rows);
 }
 
-// A scramble of several lines (a Megaminx's seven) is shown as one text that
-// wraps at the label's width, as its solves keep it in the times file.
-static QString scrambleShown(const QString &scramble)
-{
-    QString shown = scramble;
-    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return shown;
-}
-
 void Cadenza::updateHistory()
 {
     QListWidget *list = ui->historyList;
@@ -434,7 +425,6 @@ void Cadenza::updateHistory()
         ui->statsLabel->clear();
         list->clear();
         // The scramble and its picture change with an empty session too.
-        ui->scrambleLabel->setText(scrambleShown(currentScramble));
         fitToWindow();
         fitScrambleText();
         repaint();
@@ -462,7 +452,6 @@ void Cadenza::updateHistory()
     list->blockSignals(wasBlocked);
     list->repaint();
 
-    ui->scrambleLabel->setText(scrambleShown(currentScramble));
     fitToWindow();
     fitScrambleText();
     ui->scrambleLabel->repaint();
