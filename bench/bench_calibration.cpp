@@ -82,7 +82,9 @@ struct Room
 struct Score
 {
     long conditions = 0, refused = 0;
+    long failing = 0; // proposals whose words or turning miss the targets in their condition
     long why[4] = {}; // refusals by calibration::Proposal::Outcome
+    long needless = 0; // refusals where the form's defaults meet the targets
     long words = 0, one = 0;
     double turningMinutes = 0;
     long falseWords = 0;
@@ -90,16 +92,18 @@ struct Score
     double worstMs = 0;
     void add(const Score &o)
     {
-        conditions += o.conditions; refused += o.refused;
+        conditions += o.conditions; refused += o.refused; failing += o.failing;
         for (int k = 0; k < 4; ++k)
-            why[k] += o.why[k]; words += o.words; one += o.one;
+            why[k] += o.why[k];
+        needless += o.needless; words += o.words; one += o.one;
         turningMinutes += o.turningMinutes; falseWords += o.falseWords; solves += o.solves;
         solvesWithin += o.solvesWithin; solvesWithinAbsolute += o.solvesWithinAbsolute; worstMs = std::max(worstMs, o.worstMs);
     }
     void print(const char *name) const
     {
-        std::printf("%-92s | %5.1f | %6.1f | %6.3f (%ld) | %5.1f %6.0f | %5.1f\n", name,
+        std::printf("%-92s | %5.1f %5.1f | %6.1f | %6.3f (%ld) | %5.1f %6.0f | %5.1f\n", name,
                     100.0 * double(refused) / double(std::max(1L, conditions)),
+                    100.0 * double(failing) / double(std::max(1L, conditions - refused)),
                     100.0 * double(one) / double(std::max(1L, words)), double(falseWords) / std::max(1e-9, turningMinutes),
                     falseWords, 100.0 * double(solvesWithin) / double(std::max(1L, solves)), worstMs,
                     100.0 * double(solvesWithinAbsolute) / double(std::max(1L, solves)));
@@ -223,16 +227,31 @@ int main(int argc, char **argv)
                 std::snprintf(name, sizeof name, "fine: silence q%.0f x%.2f, turning x%.2f", double(share * 100), double(factor), double(turning));
                 candidates.push_back({name, false, c, true});
             }
-    // Cadenza's fine rule with the lowest threshold nearer the turning's level,
-    // and the threshold placed elsewhere between lowest and highest.
+    // Cadenza's fine rule (silence q95 x1.5, apart x1.1) with the lowest
+    // threshold elsewhere against the turning's level, and the threshold placed
+    // elsewhere between lowest and highest.
     for (const float factor : {0.8f, 0.9f, 1.0f, 1.15f})
         for (const float place : {0.2f, 0.35f}) {
             calibration::Choice c = calibration::ruleFor(true);
             c.turningShareFactor = factor, c.placement = place;
             char name[160];
-            std::snprintf(name, sizeof name, "fine: silence q95 x1.5; turning top 20 %% mean x%.2f, place %.2f", double(factor), double(place));
+            std::snprintf(name, sizeof name, "fine: Cadenza's rule, turning top 20 %% mean x%.2f, place %.2f", double(factor), double(place));
             candidates.push_back({name, false, c, true});
         }
+    // Cadenza's fine rule, refusing a range of working thresholds narrower than this ratio.
+    for (const float apart : {1.0f, 1.2f, 1.3f}) {
+        calibration::Choice c = calibration::ruleFor(true);
+        c.minSeparation = apart;
+        char name[160];
+        std::snprintf(name, sizeof name, "fine: Cadenza's rule, apart x%.2f", double(apart));
+        candidates.push_back({name, false, c, true});
+    }
+    // Cadenza's fine rule, and where it finds no range the form's voice 5.0 if that holds on the records.
+    for (const bool fine : {false, true}) {
+        calibration::Choice c = calibration::ruleFor(fine);
+        c.fallbackVoice = 5.0f;
+        candidates.push_back({fine ? "fine: Cadenza's rule, else voice 5.0 where it holds" : "Cadenza's 8-bit rule, else voice 5.0 where it holds", false, c, fine});
+    }
     // The rule Cadenza uses, calibration::Choice(), on 8-bit levels (where
     // capture runs before a calibration with fine levels, and on a device
     // without 16-bit samples) and on fine levels (after one).
@@ -383,6 +402,7 @@ int main(int argc, char **argv)
                         }
                     }
                     const Background &b = background[{vg, tg, rn}];
+                    bool defaultsMeetTargets = false; // candidate 0, scored first
                     for (std::size_t c = 0; c < candidates.size(); ++c) {
                         Score s;
                         s.conditions = 1;
@@ -393,6 +413,7 @@ int main(int argc, char **argv)
                             if (p.outcome != calibration::Proposal::Ready) {
                                 s.refused = 1;
                                 s.why[p.outcome] = 1;
+                                s.needless = defaultsMeetTargets ? 1 : 0;
                                 byCell[c][{vg, tg}].add(s);
                                 byVoice[c][vg].add(s);
                                 byAll[c][{vg, tg, rn}].add(s);
@@ -418,6 +439,8 @@ int main(int argc, char **argv)
                             s.solvesWithinAbsolute += std::fabs(idle - b.absoluteTruthMs[k]) <= 100.0 ? 1 : 0;
                             s.worstMs = std::max(s.worstMs, err);
                         }
+                        s.failing = s.one < 0.97 * double(s.words) || double(s.falseWords) > 0.05 * s.turningMinutes ? 1 : 0;
+                        defaultsMeetTargets = defaultsMeetTargets || (c == 0 && !s.failing);
                         byCell[c][{vg, tg}].add(s);
                         byVoice[c][vg].add(s);
                         byAll[c][{vg, tg, rn}].add(s);
@@ -428,7 +451,7 @@ int main(int argc, char **argv)
     }
 
     std::printf("14 speakers x 4 voice x 3 turning x 4 room levels; \"fine\": calibrated and scored on levels from 16-bit samples, else 8-bit\n");
-    std::printf("%-92s | %5s | %6s | %12s | %5s %6s | %5s\n", "calibration rule (all levels)", "refus", "1 onset", "false/min", "pause", "worst", "abs");
+    std::printf("%-92s | %5s %5s | %6s | %12s | %5s %6s | %5s\n", "calibration rule (all levels)", "refus", "fails", "1 onset", "false/min", "pause", "worst", "abs");
     for (std::size_t c = 0; c < candidates.size(); ++c) {
         std::printf("\n");
         for (int vg = 0; vg < 4; ++vg) {
@@ -448,12 +471,13 @@ int main(int argc, char **argv)
                 std::snprintf(name, sizeof name, "%s voice %+.0f dB, turning %+.0f dB", label[k], double(voiceDb[vg]), double(turningDb[tg]));
                 byCell[shown[k]][{vg, tg}].print(name);
             }
-    std::printf("\nrefusals of Cadenza's rule on 8-bit | fine levels: nothing heard, too few words, words like the turning\n");
+    std::printf("\nrefusals of Cadenza's rule on 8-bit | fine levels: nothing heard, too few words, words like the turning; "
+                "needless (the form's defaults meet the targets there)\n");
     for (int vg = 0; vg < 4; ++vg)
         for (int tg = 0; tg < 3; ++tg) {
             const Score &a = byCell[coarseRule][{vg, tg}], &f = byCell[fineRule][{vg, tg}];
-            std::printf("voice %+3.0f dB, turning %+2.0f dB: %3ld %3ld %3ld | %3ld %3ld %3ld of %ld\n", double(voiceDb[vg]), double(turningDb[tg]),
-                        a.why[1], a.why[2], a.why[3], f.why[1], f.why[2], f.why[3], f.conditions);
+            std::printf("voice %+3.0f dB, turning %+2.0f dB: %3ld %3ld %3ld; %3ld | %3ld %3ld %3ld; %3ld of %ld\n", double(voiceDb[vg]),
+                        double(turningDb[tg]), a.why[1], a.why[2], a.why[3], a.needless, f.why[1], f.why[2], f.why[3], f.needless, f.conditions);
         }
     std::printf("\nby voice, turning and room level: before | 8-bit | fine\n");
     for (int vg = 0; vg < 4; ++vg)

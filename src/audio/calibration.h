@@ -54,6 +54,9 @@ struct Choice
     float middleFactor = 2.05f;
     // Below this ratio of highest to lowest the voice is not told from the turning.
     float minSeparation = 1.0f;
+    // Unless this voice threshold (0: none), the form's own, hears the words
+    // asked and neither the turning nor the room gives a word at it.
+    float fallbackVoice = 0.0f;
 
     // Silence: above this share of the quiet levels, by silenceFactor, plus
     // silenceOffset: on 8-bit levels half a step (0.78) above the room.
