@@ -4,10 +4,6 @@
 #include <numeric>
 #include "testsupport.h"
 
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QLineEdit>
-
 namespace {
 
 // A second, plain reading of a well-formed export: all solves, then each session key, highest number first.
@@ -41,32 +37,6 @@ bool same(const SessionData &a, const SessionData &b)
 }
 
 const QString tiny = QString(CADENZA_TEST_DATA) + "/cstimer_tiny_3solves_ok_plus2_dnf.txt";
-
-// Answers each modal dialog in turn with a path, an item number or "" to reject; returns the dialogs' texts.
-QStringList drive(const std::function<void()> &operation, const QStringList &answers)
-{
-    QStringList shown;
-    QPointer<QWidget> last;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || w == last)
-            return;
-        auto *file = qobject_cast<QFileDialog *>(w);
-        auto *input = qobject_cast<QInputDialog *>(w);
-        shown << w->windowTitle() + "|" + (file ? file->nameFilters().join(";") : input ? input->labelText() : "");
-        last = w;
-        const QString answer = answers.value(shown.size() - 1);
-        if (file)
-            file->findChild<QLineEdit *>("fileNameEdit")->setText(answer); // selectFile ignores a focused name field
-        else if (input)
-            input->setTextValue(input->comboBoxItems().value(answer.toInt()));
-        QMetaObject::invokeMethod(w, answer.isEmpty() ? "reject" : "accept");
-    });
-    timer.start(10);
-    operation();
-    return shown;
-}
 
 } // namespace
 
@@ -158,7 +128,7 @@ private slots:
         Cadenza w;
         w.replaceSession(SessionData{});
         const QString path = QDir::temp().filePath("export.txt");
-        const auto exportTo = [&](const QString &answer) { return drive([&] { w.exportCSTimerSession(); }, {answer}); };
+        const auto exportTo = [&](const QString &answer) { return answering([&] { w.exportCSTimerSession(); }, {answer}); };
         QVERIFY(exportTo(path).isEmpty() && !QFile::exists(path)); // no solves: no dialog, no file
         SessionData s;
         s.append(12346, {0.25f, 3}, {2000, 5300, 3200, 1846}, "R U", 1700000000, PenaltyNone);
@@ -169,9 +139,10 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == formatCSTimerFile(s.view()));
         w.replaceSession(SessionData{});
-        const auto import = [&](const QStringList &answers) { return drive([&] { w.importCSTimerSession(); }, answers); };
-        QCOMPARE(import({tiny, "1"}), (QStringList{"Import solve session from CSTimer format|Txt file (*.txt)",
-            "Importing CSTimer data|I've detected 15 sessions of CSTimer data with 3 solves altogether. What should I do?"}));
+        const auto import = [&](const QStringList &answers) { return answering([&] { w.importCSTimerSession(); }, answers); };
+        const QStringList asked = import({tiny, "1"});
+        QCOMPARE(asked.value(0), "Import solve session from CSTimer format|Txt file (*.txt)");
+        QCOMPARE(asked.value(1).section('|', 0, 1), "Importing CSTimer data|I've detected 15 sessions of CSTimer data with 3 solves altogether. What should I do?");
         QCOMPARE(w.times, (std::vector<float>{1326, 1130, 846}));
         // Importing again appends in date order; a file that is not JSON changes nothing and asks nothing.
         QCOMPARE(import({tiny, "16"}).size(), 2);

@@ -10,8 +10,6 @@
 using events::Event;
 using sessionindex::Entry;
 
-static QByteArray readAll(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
-static bool writeRaw(const QString &path, const QByteArray &data) { QFile f(path); return f.open(QIODevice::WriteOnly) && f.write(data) == data.size(); }
 static QString inFolder(const QString &name) { return sessionFolder() + '/' + name; }
 // Every session of the window: its name, csTimer type and solves, as text.
 static QStringList sessionsOf(Cadenza &w)

@@ -5,12 +5,8 @@
 #include "testsupport.h"
 
 #include <QLockFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <sys/stat.h>
 
-static QByteArray readAll(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
-static bool writeRaw(const QString &path, const QByteArray &data) { QFile f(path); return f.open(QIODevice::WriteOnly) && f.write(data) == data.size(); }
 static SessionData solves(std::initializer_list<std::pair<float, const char *>> list)
 {
     SessionData s;
@@ -178,16 +174,10 @@ private slots:
         }
         for (const bool takeOver : {false, true}) {
             QVERIFY(writeRaw(lockPath, "4242\ncadenza\nelsewhere.example\n"));
-            QString shown;
-            QTimer::singleShot(0, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                if (!box) return;
-                shown = box->text();
-                for (QAbstractButton *b : box->buttons())
-                    if ((b->text() == "Take Over") == takeOver && box->buttonRole(b) != QMessageBox::InvalidRole) { b->click(); return; }
-            });
             QLockFile lock(lockPath);
-            QCOMPARE(claimSession(lock), takeOver);
+            bool claimed = false;
+            const QString shown = answering([&] { claimed = claimSession(lock); }, {takeOver ? "Take Over" : "Close"}).value(0);
+            QCOMPARE(claimed, takeOver);
             QVERIFY2(shown.contains(lockPath) && shown.contains("4242") && shown.contains("elsewhere.example"), qPrintable(shown));
         }
     }

@@ -5,8 +5,6 @@
 #include "testsupport.h"
 #include <unistd.h>
 
-static QByteArray readAll(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
-static bool writeRaw(const QString &path, const QByteArray &data) { QFile f(path); return f.open(QIODevice::WriteOnly) && f.write(data) == data.size(); }
 static QByteArray text(const SessionData &s) { return formatTimesFile(s.view()); }
 
 class TimesFileTest : public QObject
