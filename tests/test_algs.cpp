@@ -15,7 +15,6 @@ class AlgsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     void repetitionsAndStatistics()
     {
@@ -83,5 +82,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AlgsTest)
+CADENZA_TEST_MAIN(AlgsTest)
 #include "test_algs.moc"

@@ -9,7 +9,6 @@ class ClipboardTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     void reportPadsMarksBestAndWorstAndJudgesDnfsAndPictureIsTheChartsSizeOnTransparency()
     {
@@ -40,5 +39,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClipboardTest)
+CADENZA_TEST_MAIN(ClipboardTest)
 #include "test_clipboard.moc"

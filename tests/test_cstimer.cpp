@@ -44,7 +44,6 @@ class CSTimerTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     void realFilesImportAsASecondReadingSaysAndSurviveTheTimesFile()
     {

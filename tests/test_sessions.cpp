@@ -28,7 +28,6 @@ class SessionsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
     void init() { QDir(sessionFolder()).removeRecursively(); }
 
     // Names may hold anything and never reach a file name; a damaged or lost index loses no session file.

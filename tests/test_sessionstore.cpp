@@ -34,7 +34,7 @@ class SessionStoreTest : public QObject
     Q_OBJECT
     QString session;
 private slots:
-    void initTestCase() { requireIsolation(); session = Cadenza::sessionFilePath(); }
+    void initTestCase() { session = Cadenza::sessionFilePath(); }
     void init() { QDir(sessionFolder()).removeRecursively(); QVERIFY(ensurePrivateFolder(sessionFolder())); }
 
     void backupNamesAndPruning()

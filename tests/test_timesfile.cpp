@@ -11,7 +11,6 @@ class TimesFileTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     void writesTheLineGrammarAndReadsItBackExactly()
     {
@@ -103,5 +102,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TimesFileTest)
+CADENZA_TEST_MAIN(TimesFileTest)
 #include "test_timesfile.moc"

@@ -35,7 +35,8 @@ inline void requireIsolation()
 // could not run here must show as Skipped in CTest instead: SKIP_TEST records
 // the skip, and CADENZA_TEST_MAIN then exits with the code that CTest's
 // SKIP_RETURN_CODE (set on every test) reads as Skipped, unless something
-// failed.
+// failed. CADENZA_TEST_MAIN is the main of every test that constructs the
+// window: it first makes sure the test runs isolated.
 namespace testsupport {
 constexpr int SkipReturnCode = 77;
 inline bool &skipped()
@@ -56,6 +57,7 @@ inline bool &skipped()
     {                                                                                                                  \
         QApplication app(argc, argv);                                                                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        requireIsolation();                                                                                            \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         const int failed = QTest::qExec(&tc, argc, argv);                                                              \
