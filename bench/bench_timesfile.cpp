@@ -110,9 +110,10 @@ int main(int argc, char *argv[])
     // worst (an edit in the middle: both sorted).
     const SessionView view = w.sessionView();
     line("solve keys of the session", medianMs([&] { solveKeys(view); }));
-    std::vector<quint64> keys = solveKeys(view), fewer = keys;
+    std::vector<quint64> keys = solveKeys(view), before = keys, fewer = keys;
+    before.pop_back();
     fewer.erase(fewer.begin() + long(fewer.size() / 2));
-    line("keepsEverySolve, solves added", medianMs([&] { keepsEverySolve(fewer, keys); }));
+    line("keepsEverySolve, a solve added", medianMs([&] { keepsEverySolve(before, keys); }));
     line("keepsEverySolve, one removed (sorted compare)", medianMs([&] { keepsEverySolve(keys, fewer); }));
 
     // The stop of a solve with 100,000 solves in the session: everything the

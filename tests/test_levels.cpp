@@ -34,6 +34,18 @@ private slots:
         QCOMPARE(levels::captureFormat(built, false, nearest), nearest); // rejected: the device's nearest
         nearest.setCodec(QStringLiteral("audio/mpeg"));
         QCOMPARE(levels::captureFormat(built, false, nearest), built); // unless the sink cannot read it
+
+        // Fine levels: 16-bit signed at the same rate and channels, only when wanted (a calibration made
+        // with them) and supported; a format of 16 bits already is kept.
+        const QAudioFormat fine = levels::fineFormat(built);
+        QVERIFY(fine.sampleRate() == 8000 && fine.channelCount() == 1 && fine.sampleSize() == 16 && fine.codec() == "audio/pcm");
+        QVERIFY(fine.sampleType() == QAudioFormat::SignedInt && fine.byteOrder() == QAudioFormat::LittleEndian);
+        QVERIFY(levels::givesFineLevels(fine) && !levels::givesFineLevels(built));
+        QCOMPARE(levels::chosenFormat(built, true, true), fine);
+        QCOMPARE(levels::chosenFormat(built, false, true), built);
+        QCOMPARE(levels::chosenFormat(built, true, false), built);
+        nearest.setCodec(QStringLiteral("audio/pcm"));
+        QCOMPARE(levels::chosenFormat(nearest, true, true), nearest);
     }
 
     void sinkGathersWholeBlocksFromPieces() // the audio server hands out a few bytes at a time
@@ -69,7 +81,8 @@ private slots:
             {{2, 1, F::Unsigned, true}, QByteArray("\xc0\x00", 2), 64},      {{3, 1, F::Signed, false}, QByteArray("\x00\x00\x40", 3), 64},
             {{3, 2, F::Signed, true}, QByteArray("\xe0\x00\x00", 3), -32}, {{4, 1, F::Signed, false}, QByteArray("\x00\x00\x00\x40", 4), 64},
             {{4, 1, F::Signed, true}, QByteArray("\x80\x00\x00\x00", 4), -128}, {{4, 2, F::Float, false}, QByteArray("\x00\x00\x00\x3f", 4), 64},
-            {{4, 1, F::Float, true}, QByteArray("\xbe\x80\x00\x00", 4), -32},  {{4, 1, F::Float, false}, QByteArray("\x00\x00\x00\x40", 4), 128}}; // 2.0 held at full scale
+            {{4, 1, F::Float, true}, QByteArray("\xbe\x80\x00\x00", 4), -32},  {{4, 1, F::Float, false}, QByteArray("\x00\x00\x00\x40", 4), 128}, // 2.0 held at full scale
+            {{2, 1, F::Signed, false}, QByteArray("\x2c\x01", 2), 300.0f / 256.0f}}; // fine levels keep the fraction
         for (const auto &r : rows) {
             QByteArray block(8 * r.f.frameBytes(), '\x7f');
             block.replace(0, r.sample.size(), r.sample);

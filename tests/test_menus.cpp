@@ -177,9 +177,11 @@ private slots:
         QSettings stored(QStringLiteral("Merlo"), QStringLiteral("Cadenza")); // seen at once by the window
         stored.setValue(QStringLiteral("showAudioCheck"), 0), stored.setValue(QStringLiteral("modeSlider"), 1);
         stored.setValue(QStringLiteral("actionInspection"), 1);
+        stored.setValue(QStringLiteral("fineLevels"), 1); // a calibration with fine levels was applied
         Cadenza w;
         QVERIFY(!w.ui->showAudioCheck->isChecked() && w.ui->modeSlider->value() == 1); // 0 although the form checks it
-        QVERIFY(w.ui->actionInspection->isChecked());
+        QVERIFY(w.ui->actionInspection->isChecked() && w.fineLevels);
+        w.fineLevels = false; // as a calibration on 8-bit levels leaves it: the key goes at shutdown
     }
 
     void shutdownWritesEveryKeyWithItsType() // check boxes as 1 or 0, never "true"; spins as decimals; the slider and combo as numbers
@@ -199,7 +201,8 @@ private slots:
         const QMap<QString, QString> want = {{"CurrentPath", QDir::currentPath()}, {"currentDevice", ""}, {"modeSlider", "1"},
             {"showAudioCheck", "0"}, {"boostAudioCheck", "1"}, {"silenceSpin", "0.7"}, {"voiceSpin", "6.5"}, {"gapSpin", "350"},
             {"minAlgSpin", "1200"}, {"splitsCombo", "2"}, {"showStatsCheck", "0"}, {"disableAudioCheck", "1"}, {"actionInspection", "1"},
-            {"actionRandom_State_Scrambles", "1"}, {"actionShow_Scramble_Picture", "1"}, {"actionStackmat_Timer", "1"}};
+            {"actionRandom_State_Scrambles", "1"}, {"actionShow_Scramble_Picture", "1"}, {"actionStackmat_Timer", "1"},
+            {"fineLevels", "(missing)"}}; // only a calibration writes it
         for (const QString &key : want.keys()) QCOMPARE(written.value(key, "(missing)"), want[key]);
     }
 

@@ -111,6 +111,9 @@ Cadenza::Cadenza(QWidget *parent)
     if (!storedPath.isEmpty())
         QDir::setCurrent(storedPath);
 
+    // Capture asks for 16-bit samples only after a calibration made with them.
+    int fine = 0;
+    fineLevels = readInt(settings, "fineLevels", fine) && fine != 0;
     selectInitialInputDevice(settings.value(QStringLiteral("currentDevice")).toString(),
                              settings.contains(QStringLiteral("currentDevice")));
 
@@ -185,6 +188,11 @@ Cadenza::~Cadenza()
     for (QAction *choice : settingsChoices())
         settings.setValue(choice->objectName(), choice->isChecked() ? 1 : 0);
     settings.setValue(QStringLiteral("currentDevice"), currentDevice);
+    // Written only by a calibration: without one the settings are as they were.
+    if (fineLevels)
+        settings.setValue(QStringLiteral("fineLevels"), 1);
+    else
+        settings.remove(QStringLiteral("fineLevels"));
     settings.sync();
 
     stopCapture();

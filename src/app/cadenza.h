@@ -7,6 +7,7 @@
 #include "session/sessionindex.h"
 #include "stats/history.h"
 
+#include <QAudioDeviceInfo>
 #include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
@@ -174,6 +175,8 @@ public:
     void selectInitialInputDevice(const QString &storedDevice, bool hasStored);
     // Forgets a capture that stopped with an error (deleted from the event loop).
     void dropCapture();
+    // Restarts capture in the format fineLevels asks for (see capture.cpp).
+    void followFineLevels();
 
     // ---- analyses and live status ---------------------------------------
     PauseStats computePauseStats();
@@ -247,6 +250,14 @@ public:
     QString currentDevice;
     // The device the running capture was started from.
     QString captureDevice;
+    QAudioDeviceInfo captureDeviceInfo;
+    // Capture asks for 16-bit samples, for levels in finer steps than 8-bit
+    // ones (levels::fineFormat), where the device offers them: a calibration
+    // made with them was applied (stored as "fineLevels"), or the calibration
+    // dialog is measuring. Off until then: capture runs as it always did.
+    bool fineLevels = false;
+    // A change of fineLevels came during a solve; the tick restarts capture after it.
+    bool fineLevelsOwed = false;
     // Looks for a device every 2 s while there is no capture; made on first need.
     CaptureRestarter *captureRestarter = nullptr;
     qint32 refreshTimerId = -1;

@@ -364,6 +364,8 @@ void Cadenza::timerEvent(QTimerEvent *)
     if (pendingStop.active && pendingStop.released.elapsed() >= stopHoldMs)
         resolvePendingStop();
     stackmatTick();
+    if (fineLevelsOwed && !timerTakesAllKeys())
+        followFineLevels();
     // While a stop is held back the run is over unless a repeat revives it:
     // no samples past the moment of the release. A Stackmat's run has no record.
     if (running && !pendingStop.active && !stackmatWanted()) {

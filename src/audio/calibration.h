@@ -17,10 +17,13 @@ struct Records
     std::vector<float> turning;
     std::vector<float> voice;
     int wordsAsked = 5; // words the user was asked to say in the voice record
+    // Fine levels (from 16-bit samples, levels::fineFormat) rather than 8-bit
+    // ones, which come in steps of 0.78.
+    bool fine = false;
 };
 
 // How the thresholds are chosen from the records. The defaults are the rule
-// Cadenza uses; the benchmark tries others.
+// Cadenza uses on 8-bit levels (see ruleFor); the benchmark tries others.
 struct Choice
 {
     // Effective voice thresholds looked at: a geometric grid.
@@ -51,12 +54,19 @@ struct Choice
     float middleFactor = 2.05f;
     // Below this ratio of highest to lowest the voice is not told from the turning.
     float minSeparation = 1.0f;
+    // Unless this voice threshold (0: none), the form's own, hears the words
+    // asked and neither the turning nor the room gives a word at it.
+    float fallbackVoice = 0.0f;
 
     // Silence: above this share of the quiet levels, by silenceFactor, plus
-    // silenceOffset: half a step of 8-bit levels (0.78) above the room.
+    // silenceOffset: on 8-bit levels half a step (0.78) above the room.
     float quietShare = 0.95f;
     float silenceFactor = 1.0f;
     float silenceOffset = 0.39f;
+    // And at least this share of the turning's level (the mean of its loudest
+    // fifth): a pause is where the sound falls well below the turning, which
+    // is how loud the microphone hears the cube.
+    float silenceTurning = 0.0f;
 };
 
 struct Proposal
@@ -85,7 +95,14 @@ struct Proposal
     float highest = 0.0f;
 };
 
-Proposal propose(const Records &records, const Choice &choice = Choice());
+// The rule Cadenza uses on levels of this resolution (Records::fine): on fine
+// levels the turning's level and the room are known closely, where 8-bit
+// ones need the margins of Choice's defaults.
+Choice ruleFor(bool fine);
+
+// The proposal by ruleFor(records.fine), or by the rule given.
+Proposal propose(const Records &records);
+Proposal propose(const Records &records, const Choice &choice);
 
 // The effective thresholds of a proposal, as the analyses will use them.
 float effectiveVoice(const Proposal &p);

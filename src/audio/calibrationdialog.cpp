@@ -28,9 +28,10 @@ int barValue(float level)
 
 } // namespace
 
-CalibrationDialog::CalibrationDialog(std::function<double()> levelSource, QWidget *parent)
+CalibrationDialog::CalibrationDialog(std::function<double()> levelSource, QWidget *parent, bool fineLevels)
     : QDialog(parent)
     , level(std::move(levelSource))
+    , fine(fineLevels)
 {
     setWindowTitle(translated("Calibrate Microphone"));
     setObjectName(QStringLiteral("calibrationDialog"));
@@ -95,6 +96,7 @@ void CalibrationDialog::reset()
     heardNothing = true;
     records = calibration::Records();
     records.wordsAsked = wordsAsked;
+    records.fine = fine;
     result = calibration::Proposal();
     applyButton->setEnabled(false);
     againButton->setEnabled(false);

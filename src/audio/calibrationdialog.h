@@ -22,7 +22,8 @@ class CalibrationDialog : public QDialog
 
 public:
     // level() is read every 10 ms: the current level, NaN without capture.
-    CalibrationDialog(std::function<double()> level, QWidget *parent);
+    // `fine`: the levels are fine ones (levels::fineFormat).
+    CalibrationDialog(std::function<double()> level, QWidget *parent, bool fine = false);
 
     // The steps, in 10 ms samples. The first part of the quiet and the turning
     // is left out of the records: the user is still reacting to the text.
@@ -55,6 +56,7 @@ private:
     void finish();
 
     std::function<double()> level;
+    bool fine = false;
     QTimer ticker;
     int sample = 0;
     bool heardNothing = true; // every level so far was NaN: no capture

@@ -24,12 +24,14 @@ bool isUsable(const QAudioDeviceInfo &d)
 // 8000 Hz unsigned 8-bit mono, which the level sink reads byte by byte. A
 // device that rejects the built format (16-bit unsigned, for one, is accepted
 // by the input and then delivers nothing) gets its nearest format instead.
-QAudioFormat negotiatedFormat(const QAudioDeviceInfo &d)
+// With `fine`, 16-bit signed samples at that rate, where the device takes them.
+QAudioFormat negotiatedFormat(const QAudioDeviceInfo &d, bool fine)
 {
     const QAudioFormat built = levels::firstEntriesFormat(d.supportedSampleRates(), d.supportedChannelCounts(),
                                                           d.supportedSampleSizes(), d.supportedCodecs());
     const bool supported = d.isFormatSupported(built);
-    return levels::captureFormat(built, supported, supported ? built : d.nearestFormat(built));
+    const QAudioFormat usual = levels::captureFormat(built, supported, supported ? built : d.nearestFormat(built));
+    return levels::chosenFormat(usual, fine, fine && d.isFormatSupported(levels::fineFormat(usual)));
 }
 
 } // namespace
@@ -41,7 +43,7 @@ bool Cadenza::startCapture(const QAudioDeviceInfo &device)
 {
     if (!isUsable(device))
         return false;
-    const QAudioFormat format = negotiatedFormat(device);
+    const QAudioFormat format = negotiatedFormat(device, fineLevels);
 
     auto *input = new QAudioInput(device, format, this);
     // About 10 ms of audio per block, so the level is fresh on every tick;
@@ -77,6 +79,7 @@ bool Cadenza::startCapture(const QAudioDeviceInfo &device)
     audioInput = input;
     audioDevice = sink;
     captureDevice = device.deviceName();
+    captureDeviceInfo = device;
 
     // A capture that stops with an error (the audio server went away, the
     // device was unplugged) is dropped; see dropCapture.
@@ -122,6 +125,24 @@ void Cadenza::dropCapture()
     restarterOf(this)->begin();
     if (ui)
         updateStatusLines(liveElapsedMs);
+}
+
+// Starts capture again on its device when it runs in another format than the
+// one fineLevels asks for now. Never while the timer owns the keys (a solve or
+// an inspection runs): the tick calls again once it is over. A restart that
+// fails leaves the running capture alone. Without capture there is nothing to
+// do: the next start asks for the format itself.
+void Cadenza::followFineLevels()
+{
+    fineLevelsOwed = false;
+    if (!audioInput)
+        return;
+    if (timerTakesAllKeys()) {
+        fineLevelsOwed = true;
+        return;
+    }
+    if (negotiatedFormat(captureDeviceInfo, fineLevels) != audioInput->format())
+        startCapture(captureDeviceInfo);
 }
 
 void Cadenza::stopCapture()

@@ -53,6 +53,30 @@ QAudioFormat captureFormat(const QAudioFormat &built, bool builtSupported, const
     return built;
 }
 
+QAudioFormat fineFormat(const QAudioFormat &usual)
+{
+    QAudioFormat f;
+    f.setSampleRate(usual.sampleRate());
+    f.setChannelCount(usual.channelCount());
+    f.setSampleSize(16);
+    f.setCodec(QStringLiteral("audio/pcm"));
+    f.setByteOrder(QAudioFormat::LittleEndian);
+    f.setSampleType(QAudioFormat::SignedInt);
+    return f;
+}
+
+bool givesFineLevels(const QAudioFormat &format)
+{
+    return format.sampleSize() >= 16 || format.sampleType() == QAudioFormat::Float;
+}
+
+QAudioFormat chosenFormat(const QAudioFormat &usual, bool fineWanted, bool fineSupported)
+{
+    if (!fineWanted || !fineSupported || givesFineLevels(usual))
+        return usual;
+    return fineFormat(usual);
+}
+
 float u8Level(quint8 s)
 {
     // Single precision throughout: the integer offset as float, divided by

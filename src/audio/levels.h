@@ -42,6 +42,22 @@ QAudioFormat firstEntriesFormat(const QList<int> &rates, const QList<int> &chann
 // decodable layout), else the built one all the same.
 QAudioFormat captureFormat(const QAudioFormat &built, bool builtSupported, const QAudioFormat &nearest);
 
+// Fine levels: the same level scale from 16-bit signed samples, as a real
+// number (a sample's offset from the midpoint is sample / 256 on the 8-bit
+// scale), where 8-bit samples move it in steps of 0.78. This is the format
+// that gives them: 16-bit signed little-endian PCM at the rate and with the
+// channels of `usual`, the format capture otherwise runs with.
+QAudioFormat fineFormat(const QAudioFormat &usual);
+
+// The format capture runs with: the fine one when fine levels are wanted (a
+// calibration made with them was applied, or one is being made) and the
+// device supports it; else the usual one, which is also kept when its
+// samples are 16 bits or wider already.
+QAudioFormat chosenFormat(const QAudioFormat &usual, bool fineWanted, bool fineSupported);
+
+// True when levels from this format come in finer steps than 8-bit ones.
+bool givesFineLevels(const QAudioFormat &format);
+
 // One frame in eight is looked at: its first channel.
 constexpr int frameStride = 8;
 

@@ -4,10 +4,13 @@
 //   mic_probe window result-file   runs the program as it is (keys and closing
 //                                  come from outside), reports when it ends
 //   mic_probe calibrate result-file   the same, after a calibration once capture
-//                                  runs: writes result-file.calibrating as the
-//                                  dialog opens, and when it ends its proposal
-//                                  to result-file.calibration, then applies it;
-//                                  it begins once result-file.go exists
+//                                  runs: first opens the dialog and cancels it
+//                                  with Escape, then writes result-file.calibrating
+//                                  as the dialog opens again, and when it ends its
+//                                  proposal and the capture's formats (before, in
+//                                  the cancelled dialog, after it, in this one) to
+//                                  result-file.calibration, then applies it; it
+//                                  begins once result-file.go exists
 //   mic_probe switch result-file   drops the running capture, then chooses the
 //                                  "vmic" device in the switch dialog
 //   mic_probe switchfail result-file  chooses a device that cannot start ("oss"
@@ -15,7 +18,8 @@
 //                                  while capture runs, answers the note
 // and, without a window, for making and checking the audio that is played:
 //   mic_probe onsets FILE.u8 THRESHOLD [VARIANTS]  the word onsets in FILE (8000 Hz
-//                                  unsigned 8-bit mono) for capture blocks starting
+//                                  unsigned 8-bit mono; FILE.s16 signed 16-bit, as
+//                                  capture takes it for fine levels) for capture blocks starting
 //                                  at each of the 80 byte phases of a 10 ms block,
 //                                  one line a phase: "phase: ms ms ...", in file
 //                                  time; and VARIANTS lines "phase/v: ..." a phase
@@ -87,12 +91,26 @@ static bool waitForLevel(QApplication &app, Cadenza &w, int ms)
     return w.audioDevice && w.audioDevice->currentLevel != 0.0;
 }
 
-// The capture's view of a file: blocks of 80 bytes from a byte phase, the
-// sink's level code.
+// Whether the raw file named holds 16-bit signed samples (FILE.s16) rather
+// than unsigned 8-bit ones.
+static bool wide = false;
+
+// The capture's view of a file: blocks of 10 ms (80 samples) from a sample
+// phase, the sink's level code.
 static std::vector<float> blockLevels(const QByteArray &audio, int phase)
 {
-    return capturemodel::blockLevels(reinterpret_cast<const unsigned char *>(audio.constData()),
-                                     std::size_t(audio.size()), phase);
+    if (!wide)
+        return capturemodel::blockLevels(reinterpret_cast<const unsigned char *>(audio.constData()),
+                                         std::size_t(audio.size()), phase);
+    const levels::SampleFormat s16{2, 1, levels::SampleFormat::Signed};
+    std::vector<float> out, values;
+    for (int at = 2 * phase; at + 2 * capturemodel::blockBytes <= audio.size(); at += 2 * capturemodel::blockBytes) {
+        levels::decodeBlock(audio.constData() + at, 2 * capturemodel::blockBytes, s16, values);
+        float level = 0.0f;
+        levels::blockLevel(values, level);
+        out.push_back(level);
+    }
+    return out;
 }
 
 static bool readFile(const char *name, QByteArray &out)
@@ -101,7 +119,16 @@ static bool readFile(const char *name, QByteArray &out)
     if (!f.open(QIODevice::ReadOnly))
         return false;
     out = f.readAll();
+    wide = QByteArray(name).endsWith(".s16");
     return true;
+}
+
+static QString formatText(const QAudioInput *input)
+{
+    if (!input)
+        return QStringLiteral("none");
+    const QAudioFormat f = input->format();
+    return QStringLiteral("%1/%2/%3/%4").arg(f.sampleRate()).arg(f.channelCount()).arg(f.sampleSize()).arg(int(f.sampleType()));
 }
 
 // Each sample of the record is the level of the block a known number of blocks
@@ -112,7 +139,9 @@ static bool readFile(const char *name, QByteArray &out)
 static int recordPhases(const char *audioName, const char *resultName, float threshold)
 {
     QByteArray audio, result;
-    if (!readFile(audioName, audio) || !readFile(resultName, result))
+    if (!readFile(resultName, result))
+        return 1;
+    if (!readFile(audioName, audio))
         return 1;
     std::vector<float> level;
     std::vector<qint64> block; // blocks after the first sample's
@@ -227,8 +256,20 @@ int main(int argc, char **argv)
             while (!QFile::exists(resultFile + ".go") && wait.elapsed() < 60000)
                 app.processEvents(QEventLoop::AllEvents, 20);
             waitForLevel(app, w, 15000);
+            // A calibration cancelled: capture runs in the fine levels' format
+            // while the dialog is open, and in the one before once it closes.
+            const QString before = formatText(w.audioInput);
+            QString cancelled;
+            QTimer::singleShot(200, &w, [&] {
+                cancelled = formatText(w.audioInput);
+                if (auto *d = w.findChild<CalibrationDialog *>())
+                    d->reject();
+            });
+            w.ui->actionCalibrate_Microphone->trigger();
+            const QString afterCancel = formatText(w.audioInput);
+            waitForLevel(app, w, 15000); // the capture started again delivers
             auto *poll = new QTimer(&w);
-            QObject::connect(poll, &QTimer::timeout, &w, [&w, poll, resultFile] {
+            QObject::connect(poll, &QTimer::timeout, &w, [&w, poll, resultFile, before, cancelled, afterCancel] {
                 auto *d = w.findChild<CalibrationDialog *>();
                 if (!d || !d->finished())
                     return;
@@ -240,7 +281,9 @@ int main(int argc, char **argv)
                               .arg(int(p.outcome)).arg(p.voice, 0, 'f', 1).arg(p.silence, 0, 'f', 1).arg(int(p.boost))
                               .arg(double(calibration::effectiveVoice(p))).arg(d->resultLabel->text().replace('\n', ' '))
                               .arg(double(p.room)).arg(p.wordsHeard).arg(double(p.lowest)).arg(double(p.highest))
-                              .toUtf8());
+                              .toUtf8()
+                              + QStringLiteral("format_before=%1\nformat_cancelled=%2\nformat_after_cancel=%3\nformat_calibrating=%4\n")
+                                    .arg(before, cancelled, afterCancel, formatText(w.audioInput)).toUtf8());
                 if (d->applyButton->isEnabled())
                     d->applyButton->click();
                 else

@@ -1,16 +1,17 @@
 #!/bin/bash
 # A microphone at a quarter of full loudness (-12 dB: words peak at -13 dBFS,
-# the turning model's clicks at a quarter): the user calibrates, as the dialog
-# asks (quiet, fast turning, the five words one at a time), Apply sets the
-# thresholds, then a free-splits solve of eight natural words under turning:
-# every word gives one split; with the form's thresholds most give none. The
-# voice is en-us+f3: en-gb's words at -12 dB lie one step of the 8-bit level
-# above the turning's hiss, and the calibration says it cannot tell them apart
-# (SPEAKER=en-gb shows it). The microphone runs at the program's 8000 Hz and the files are
-# 8-bit, so the program records their bytes (see test_microphone_words.sh).
+# the turning model's clicks at a quarter): the user first opens the
+# calibration and cancels it (capture takes 16-bit samples for the dialog and
+# goes back to 8-bit ones), then calibrates, as the dialog asks (quiet, fast
+# turning, the five words one at a time), Apply sets the thresholds and keeps
+# the fine levels of 16-bit samples, then a free-splits solve of eight natural
+# words under turning: every word gives one split; with the form's thresholds
+# most give none. The voice is en-us+f3 (SPEAKER=en-gb tries another). The
+# microphone runs at the program's 8000 Hz and the files are 16-bit, so the
+# program records their samples (see test_microphone_words.sh).
 set -u
 for tool in espeak-ng sox Xvfb pulseaudio xdotool wmctrl; do command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 77; }; done
-source "$(dirname "$0")/lib/micsolve.sh"; work=$(mktemp -d /tmp/miccal.XXXXXX) VMIC_RATE=8000
+source "$(dirname "$0")/lib/micsolve.sh"; work=$(mktemp -d /tmp/miccal.XXXXXX) VMIC_RATE=8000 FINE_LEVELS=1
 WORDS="cross okay stop yes four fine now done" ASKED="next okay stop done cross" SPEAKER=${SPEAKER:-en-us+f3}
 # The microphone's gain: CAL_DB below full loudness (-12 unless set). The words
 # peak at CAL_DB - 1 dBFS; the turning model's clicks are scaled by the same gain.
@@ -32,12 +33,12 @@ for w in $ASKED; do
     sox -R "$work/a$i.wav" "$work/asked$i.wav" pad 0 "$(soxi -D "$work/a$i.wav" | awk '{ printf "%.4f", 1.5 - $1 }')" || fail "sox failed"
     parts="$parts $work/asked$i.wav" i=$((i + 1))
 done
-sox -R $parts -e unsigned -b 8 "$work/calibration.wav" pad 0 1.0 || fail "sox failed"
+sox -R $parts -e signed -b 16 "$work/calibration.wav" pad 0 1.0 || fail "sox failed"
 
 # The solve: the eight words at -13 dBFS, 1.3 s apart, under the turning at a quarter.
 items=""; for w in $WORDS; do items="$items $w/$SPEAKER"; done
 speak_in_slots "$work/speech.wav" 150 "$PEAK" $items
-VOICE=$TURNING under_turning "$work/speech.wav" 20 11 "$work/solve.wav" -e unsigned -b 8
+VOICE=$TURNING under_turning "$work/speech.wav" 20 11 "$work/solve.wav" -e signed -b 16
 stop_ms=$(soxi -D "$work/speech.wav" | awk '{ printf "%d", ($1 - 0.4) * 1000 }')
 
 calibrate() {
@@ -49,6 +50,14 @@ calibrate() {
     wait "$player"
     cat "$result"
     grep -qx 'outcome=0' "$result" || fail "the calibration proposed nothing: $(sed -n 's/^text=//p' "$result")"
+    # 8-bit samples until a calibration is applied (16-bit from then on, in a
+    # run repeated after a stall too), 16-bit ones while the dialog is open,
+    # the format before again after Cancel.
+    local before=8000/1/8/2; [ -e "$work/applied" ] && before=8000/1/16/1
+    grep -qx "format_before=$before" "$result" && grep -qx 'format_cancelled=8000/1/16/1' "$result" \
+        && grep -qx "format_after_cancel=$before" "$result" && grep -qx 'format_calibrating=8000/1/16/1' "$result" \
+        || fail "capture did not follow the calibration dialog's formats"
+    touch "$work/applied"
     VOICE=$(sed -n 's/^threshold=//p' "$result")
     rm -f "$work/record.txt.go" "$work/record.txt.calibrating" "$result"
     # Wherever the capture's blocks start, the solve's audio holds the eight

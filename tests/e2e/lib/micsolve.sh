@@ -20,8 +20,10 @@
 #                              onsets; leaves all the "phase: ms ms ..." lines in
 #                              $work/onsets.txt, phase 0 first. A WAV of 8000 Hz
 #                              unsigned 8-bit played into a microphone at
-#                              VMIC_RATE=8000 is recorded byte for byte, so its
-#                              bytes are what is checked, also as 50 patterns of
+#                              VMIC_RATE=8000 is recorded byte for byte, and so is
+#                              one of signed 16-bit with FINE_LEVELS=1 (capture
+#                              takes 16-bit samples after a calibration made with
+#                              them), so its samples are what is checked, also as 50 patterns of
 #                              ticks that meet a neighbouring block might sample
 #                              them. Any other is resampled on its way: it is
 #                              checked with and without a half-sample shift, at
@@ -70,17 +72,20 @@ under_turning() {
 check_onsets() {
     local shifts="0 2" thresholds shift t variants=0
     thresholds=$(awk -v v="$VOICE" 'BEGIN { print v, v - 0.5, v + 0.5 }')
-    exact=""
-    if [ "${VMIC_RATE:-}" = 8000 ] && [ "$(soxi -r "$1")/$(soxi -e "$1")/$(soxi -b "$1")" = "8000/Unsigned Integer PCM/8" ]; then
+    local kind
+    kind="$(soxi -r "$1")/$(soxi -e "$1")/$(soxi -b "$1")"
+    exact="" capture="$work/capture.u8"
+    if [ "${VMIC_RATE:-}" = 8000 ] && { [ "$kind" = "8000/Unsigned Integer PCM/8" ] ||
+        { [ -n "${FINE_LEVELS:-}" ] && [ "$kind" = "8000/Signed Integer PCM/16" ] && capture="$work/capture.s16"; }; }; then
         shifts=exact thresholds=$VOICE exact=1 variants=50
     fi
     rm -f "$work"/onsets*.txt
     for shift in $shifts; do  # in quarter samples: the capture's samples need not fall on the file's
-        if [ "$shift" = exact ]; then sox -V1 -D "$1" -t raw "$work/capture.u8"
-        else sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 "$work/capture.u8"
+        if [ "$shift" = exact ]; then sox -V1 -D "$1" -t raw "$capture"
+        else sox -V1 -D "$1" -r 32000 -t wav - pad "${shift}s" 0 | sox -V1 -D -t wav - -t raw -r 8000 -e unsigned -b 8 -c 1 "$capture"
         fi || fail "sox failed"
         for t in $thresholds; do
-            "$probe" onsets "$work/capture.u8" "$t" $variants >"$work/found.txt" || fail "mic_probe onsets failed"
+            "$probe" onsets "$capture" "$t" $variants >"$work/found.txt" || fail "mic_probe onsets failed"
             awk -v n="$2" -v t="$t" -v s="$shift" 'NF - 1 != n { print "shift " s "/4, phase " $1 " threshold " t ": " NF - 1 " onsets, not " n; bad = 1 }
                 END { exit bad }' "$work/found.txt" >&2 || return 1
             cat "$work/found.txt" >>"$work/onsets.txt"
@@ -129,7 +134,7 @@ tick_was_starved() {
 # level of the file's block that the tick met (the audio did not arrive whole);
 # leaves the onsets of the file as the ticks met it in $work/replay.txt.
 audio_not_whole() {
-    "$probe" phases "$work/capture.u8" "$work/record.txt" "$VOICE" >"$work/replay.txt" || fail "mic_probe phases failed"
+    "$probe" phases "$capture" "$work/record.txt" "$VOICE" >"$work/replay.txt" || fail "mic_probe phases failed"
     head -1 "$work/replay.txt"
     awk 'NR == 1 { exit !($1 < $3) }' "$work/replay.txt"
 }
@@ -144,7 +149,10 @@ run_solve() {
         [ $attempt -lt 4 ] || fail "stalled in four attempts: the machine is too busy to measure splits"
     done
     # The first device entries give 8000 Hz mono unsigned 8-bit; 80 bytes is 10 ms of it.
-    grep -qx 'format=8000/1/8/2' "$work/record.txt" && grep -qx 'buffer=80' "$work/record.txt" || fail "wrong format or buffer"
+    # With FINE_LEVELS=1 (after a calibration made with them) signed 16-bit, 160 bytes.
+    local format=8000/1/8/2 buffer=80
+    [ -z "${FINE_LEVELS:-}" ] || format=8000/1/16/1 buffer=160
+    grep -qx "format=$format" "$work/record.txt" && grep -qx "buffer=$buffer" "$work/record.txt" || fail "wrong format or buffer"
     IFS='|' read -r -a f <<<"${line%%\[\]*}"; splits=("${f[@]:3}")
 }
 
