@@ -3,8 +3,6 @@
 #include "testsupport.h"
 #include "ui_cadenza.h"
 
-#include <QInputDialog>
-
 // Appends alternating runs of sound and silence (0.1), sound first, stamped every 10 ms from 10 ms.
 static void runs(std::vector<float> &levels, std::vector<qint32> &times, std::vector<int> lengths, float sound = 5)
 {
@@ -17,7 +15,6 @@ class AlgsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     void repetitionsAndStatistics()
     {
@@ -65,38 +62,25 @@ private slots:
     {
         Cadenza w;
         w.ui->modeSlider->setValue(1);
-        QString reply; // typed into the next input dialog, then accepted unless null
-        QStringList seen; // the last dialog's title, proposal and choices
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] {
-            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                auto *in = qobject_cast<QInputDialog *>(d);
-                seen = QStringList({d->windowTitle(), in ? in->textValue() : ""}) + (in ? in->comboBoxItems() : QStringList());
-                if (in && !reply.isNull())
-                    in->setTextValue(reply);
-                in && reply.isNull() ? d->reject() : d->accept();
-            }
-        });
-        timer.start(10);
-        w.on_algStoreButton_clicked(), w.on_algRemoveButton_clicked();
-        QVERIFY(seen.isEmpty()); // nothing to store, nothing stored: no dialog
+        const auto store = [&](const QString &reply) { return answering([&] { w.on_algStoreButton_clicked(); }, {reply}); };
+        QVERIFY(store("x").isEmpty() && answering([&] { w.on_algRemoveButton_clicked(); }).isEmpty()); // nothing to store or remove: no dialog
         runs(w.levels, w.levelTimes, {80, 60, 100, 60});
-        for (const QString &r : QStringList({"T perm", QString(), "Y perm", "T perm"})) { // a cancel in between
-            reply = r, w.on_algStoreButton_clicked();
-            QCOMPARE(seen.value(1), QString("Alg %1").arg(w.algLabels.size() + r.isNull()));
+        for (const QString &r : QStringList({"T perm", "", "Y perm", "T perm"})) { // a cancel in between
+            const QString proposed = store(r).value(0).section('|', 2, 2);
+            QCOMPARE(proposed, QString("Alg %1").arg(w.algLabels.size() + r.isEmpty()));
         }
         QVERIFY(w.algLabels == QStringList({"T perm", "Y perm", "T perm"}) && w.algSequences[0] == std::vector<float>({0.79f, 0.99f}));
         w.algSequences[2] = {4.0f}; // tells the two "T perm" apart
-        reply = "", w.on_algRemoveButton_clicked(); // the last label preselected; the older of the two goes
-        QCOMPARE(seen.mid(1), QStringList({"T perm", "T perm", "Y perm", "T perm"}));
+        // The last label preselected; the older of the two goes.
+        QCOMPARE(answering([&] { w.on_algRemoveButton_clicked(); }).value(0).section('|', 2), "T perm|T perm|Y perm|T perm");
         QVERIFY(w.algLabels == QStringList({"Y perm", "T perm"}) && w.algSequences[1] == std::vector<float>({4.0f}));
         QCOMPARE(w.ui->timerDisplay->minimumHeight(), 93);
-        reply = QString(), w.on_algRemoveButton_clicked(); // cancelled
+        answering([&] { w.on_algRemoveButton_clicked(); }, {""}); // cancelled
         QCOMPARE(w.algLabels.size(), 2);
-        QTest::mouseClick(w.ui->warningButton, Qt::LeftButton);
-        QVERIFY(seen.value(0) == "A note about the estimation of algs duration" && !w.ui->actionCalibrate_Echo_Delay->isEnabled());
+        const QString note = answering([&] { QTest::mouseClick(w.ui->warningButton, Qt::LeftButton); }).value(0);
+        QVERIFY(note.startsWith("A note about the estimation of algs duration|") && !w.ui->actionCalibrate_Echo_Delay->isEnabled());
     }
 };
 
-QTEST_MAIN(AlgsTest)
+CADENZA_TEST_MAIN(AlgsTest)
 #include "test_algs.moc"

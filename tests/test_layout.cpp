@@ -69,7 +69,6 @@ class LayoutTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
 
     // The window on common screens (a desktop panel and a title bar take 64 pixels of height), at the
     // scale factor this run has (CTest runs it at 1 and 1.25), in both modes, with the scramble picture and

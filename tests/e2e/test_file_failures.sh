@@ -8,32 +8,12 @@
 #    is, and the solve timed in that run is kept in a recovery file.
 # Usage: test_file_failures.sh CADENZA_BINARY (inside the isolated runner)
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/session_probe"; [ -x "$probe" ] || { echo "FAIL: no probe at $probe" >&2; exit 1; }
-source "$here/lib/x11.sh"
+source "$(dirname "$0")/lib/x11.sh"
 DATA=$(dirname "$SESSION_FILE") BACKUPS="$(dirname "$SESSION_FILE")/backups"
-work=$(mktemp -d) out="$work/probe.out"
+work=$(mktemp -d) out="$X11_TMPDIR/probe.out"
 readonly_dir="$work/readonly"
 mkdir "$readonly_dir" && mount -t tmpfs -o ro,size=64k tmpfs "$readonly_dir" 2>/dev/null \
     || { echo "SKIP: cannot mount a read-only folder here"; exit 77; }
-lines() { if [ -f "$1" ]; then grep -c '' "$1"; else echo 0; fi; }
-start_probe() {
-    : >"$out"
-    (cd "$work" && exec "$probe") >>"$out" 2>>"$work/probe.log" & PID=$!; x11_track $PID
-    wait_until "grep -q '^READY' '$out'" 30 || fail "the probe's window did not come up"
-    read -r _ _ START _ _ _ FILE < <(grep '^READY' "$out"); START=${START#start=} FILE=${FILE#file=}
-    WIN=$(wait_for_window 'Cadenza v0' 10) || fail "no main window"
-}
-click() { xdotool mousemove "${1%,*}" "${1#*,}" click 1; }
-# type_into_dialog TITLE PATH: the file dialog of that title takes the path and Return.
-type_into_dialog() {
-    local dlg
-    dlg=$(wait_for_window "$1" 30) || fail "no dialog '$1'"
-    focus_window "$dlg" || fail "dialog '$1' has no focus"
-    xdotool type --delay 5 "$2"; xdotool key Return  # the completer may take this one
-    wait_until "! xdotool search --onlyvisible --name '$1'" 5 || { xdotool key Return; wait_until "! xdotool search --onlyvisible --name '$1'" 10; } \
-        || fail "dialog '$1' stays open"
-}
 # expect_message TITLE TEXT: the window showed a message box of that title naming TEXT; Return closes it.
 expect_message() {
     wait_until "grep -qF 'MESSAGE $1|' '$out'" 20 || fail "no message box '$1'"
@@ -51,10 +31,10 @@ echo "made earlier today" >"$BACKUPS/cadenza-$(date +%Y%m%d)-000000.times"  # no
 printf '1000|0|0[]R|1700000000|0\n2000|0|0[]U|1700000001|0\n' >"$SESSION_FILE"
 cp "$SESSION_FILE" "$work/replaced.times"
 printf '5000|0|0[]D|1700000005|0\n6000|0|0[]B|1700000006|0\n7000|0|0[]L|1700000007|0\n' >"$work/larger.times"
-start_probe
+cd "$work" && start_probe "$out" && WIN=$(wait_for_window 'Cadenza v0' 10) || fail "no main window"
 click "$FILE"; sleep 0.3; xdotool key Down Return   # File > Load Times
 type_into_dialog 'Load times list' "$work/larger.times"
-wait_until '[ "$(lines "$SESSION_FILE")" = 3 ]' 10 || fail "the larger file was not loaded"
+wait_until '[ "$(lines)" = 3 ]' 10 || fail "the larger file was not loaded"
 found=""; for b in "$BACKUPS"/*; do [ -f "$b" ] && cmp -s "$b" "$work/replaced.times" && found=$b; done
 [ -n "$found" ] || fail "no backup holds the replaced session"
 note "Load Times of 3 solves over 2: $(basename "$found") holds the 2"
@@ -71,17 +51,17 @@ focus_window "$WIN" || fail "the window has no focus"
 xdotool key --clearmodifiers ctrl+i
 type_into_dialog 'Import solve session from CSTimer format' "$work/notes.txt"
 expect_message 'Import CSTimer Session' "$work/notes.txt"
-[ "$(lines "$SESSION_FILE")" = 3 ] || fail "the session changed"
-close_window_cleanly 'Cadenza v0' && wait_for_exit $PID 20 || fail "the probe did not close"
+[ "$(lines)" = 3 ] || fail "the session changed"
+close_cadenza
 
 # ---- a dangling session link: told, never written, the solve kept aside ----------------
 rm -f "$SESSION_FILE"; ln -s /media/not-mounted/cadenza.times "$SESSION_FILE"
-start_probe
+start_probe "$out"
 expect_message 'Session file' "$SESSION_FILE"
-focus_window "$WIN" || fail "the window has no focus"
+WIN=$(wait_for_window 'Cadenza v0' 10) && focus_window "$WIN" || fail "the window has no focus"
 sleep 0.8; xdotool keydown space; xdotool keyup space; sleep 0.5; xdotool key a   # a solve with real keys
 wait_until "grep -q '^SOLVES 1' '$out'" 10 || fail "the solve was not taken"
-close_window_cleanly 'Cadenza v0' && wait_for_exit $PID 20 || fail "the probe did not close"
+close_cadenza
 [ "$(readlink "$SESSION_FILE")" = /media/not-mounted/cadenza.times ] || fail "the session link was changed"
 recovered=$(ls "$DATA"/cadenza-recovered-*.times 2>/dev/null | head -n 1)
 [ -n "$recovered" ] && [ "$(lines "$recovered")" = 1 ] || fail "no recovery file holds the solve"

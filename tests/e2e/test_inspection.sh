@@ -7,13 +7,11 @@
 # Usage: test_inspection.sh CADENZA_BINARY (inside a private /tmp)
 set -u
 source "$(dirname "$0")/lib/x11.sh"
-BIN="$1"
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
 CONF="${XDG_CONFIG_HOME:-$HOME/.config}/Merlo/Cadenza.conf"
 rm -f "$SESSION_FILE"
 mkdir -p "$(dirname "$CONF")"
 printf '[General]\nactionInspection=1\n' >"$CONF"
-lines() { if [ -f "$SESSION_FILE" ]; then grep -c '' "$SESSION_FILE"; else echo 0; fi; }
 now_ns() { date +%s%N; }
 # sleep_until T0_NS MS: sleeps until MS milliseconds after the time stamp T0_NS.
 sleep_until() {
@@ -37,12 +35,7 @@ check_line() {
     [ "$time" -ge 900 ] && [ "$time" -lt 10000 ] || fail "line $1: time $time ms is not the second the solve ran"
 }
 
-x11_start
-"$BIN" >>"$X11_TMPDIR/cadenza.log" 2>&1 &
-CADENZA_PID=$!
-x11_track $CADENZA_PID
-WIN=$(wait_for_window 'Cadenza v0\.5' 30) || fail "the window did not appear"
-focus_window "$WIN" || fail "the window did not get the keyboard focus"
+x11_start; start_cadenza
 
 # The space bar goes down at 13 s and is held (repeating) through the 15 s mark: the
 # release at 16 s starts the solve, with +2.
@@ -64,8 +57,7 @@ inspect
 sleep 0.5; xdotool key Escape
 inspect
 xdotool key a
-close_window_cleanly 'Cadenza v0.5' || fail "wmctrl could not close the window"
-wait_for_exit $CADENZA_PID 20 || fail "the program did not end after its window was closed"
+close_cadenza
 [ "$(lines)" = 2 ] || { cat "$SESSION_FILE" >&2; fail "Escape during the inspection did not cancel it: $(lines) lines"; }
 check_line 1 1
 check_line 2 -1

@@ -4,25 +4,11 @@
 # right after a stop. Usage: test_keys.sh CADENZA_BINARY (inside a private /tmp)
 set -u
 source "$(dirname "$0")/lib/x11.sh"
-BIN="$1" AUTOSAVE=$SESSION_FILE
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
-rm -f "$AUTOSAVE"
-lines() { if [ -f "$AUTOSAVE" ]; then grep -c '' "$AUTOSAVE"; else echo 0; fi; }
-start_cadenza() {
-    "$BIN" >>"$X11_TMPDIR/cadenza.log" 2>&1 &
-    CADENZA_PID=$!
-    x11_track $CADENZA_PID
-    WIN=$(wait_for_window 'Cadenza v0\.5' 30) || fail "the window did not appear"
-    focus_window "$WIN" || fail "the window did not get the keyboard focus"
-}
-# A solve of about a second: releasing the space bar starts it, a letter stops it.
-timed_solve() {
-    sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool key a
-    wait_until "[ \$(lines) -ge $1 ]" 10 || fail "solve $1 was not stored ($(lines) lines)"
-}
+rm -f "$SESSION_FILE"
 # Every line: ms|pause stats|0[]21-move scramble|date of now|penalty 0.
 check_lines() {
-    [ "$(lines)" = "$1" ] || { cat "$AUTOSAVE" >&2; fail "the autosave has $(lines) lines, not $1"; }
+    [ "$(lines)" = "$1" ] || { cat "$SESSION_FILE" >&2; fail "the autosave has $(lines) lines, not $1"; }
     local n=0 line time date now=$(date +%s)
     while IFS= read -r line; do
         n=$((n + 1))
@@ -31,7 +17,7 @@ check_lines() {
         time=${BASH_REMATCH[1]} date=${BASH_REMATCH[4]}
         [ "$time" -ge 900 ] && [ "$time" -le 3000 ] || fail "line $n: time $time ms is not about a second"
         [ $((now - date)) -ge 0 ] && [ $((now - date)) -le 600 ] || fail "line $n: date $date is not now ($now)"
-    done <"$AUTOSAVE"
+    done <"$SESSION_FILE"
 }
 
 x11_start; start_cadenza
@@ -47,14 +33,13 @@ sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool keydow
 wait_until "[ \$(lines) -ge 4 ]" 10 || fail "the space press did not stop the run"
 sleep 2; xdotool keyup space; sleep 1; xdotool key Escape; sleep 0.3
 [ "$(lines)" = 4 ] || fail "holding the space bar after a stop stored solves: $(lines) lines"
-close_window_cleanly 'Cadenza v0.5' || fail "wmctrl could not close the window"
-wait_for_exit $CADENZA_PID 20 || fail "the program did not end after its window was closed"
+close_cadenza
 check_lines 4
 # A solve survives a SIGKILL right after its stop.
 start_cadenza
 [ "$(lines)" = 4 ] || fail "restart changed the autosave"
 timed_solve 5
-kill -9 $CADENZA_PID
-wait_for_exit $CADENZA_PID 10
+kill -9 $PID
+wait_for_exit $PID 10
 check_lines 5
 echo "PASS"

@@ -5,22 +5,17 @@
 # starts the next solve and the +2 stays; Ctrl+I during a solve stops it and
 # opens no dialog. Usage: test_keys_focus.sh CADENZA_BINARY
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib/x11.sh"
-probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/focus_probe"; [ -x "$probe" ] || fail "no probe at $probe"
-work=$(mktemp -d /tmp/keysfocus.XXXXXX); out="$work/probe.out"
+source "$(dirname "$0")/lib/x11.sh"
 REST=0.8  # the program's 700 ms rest between keyboard starts and stops is part of the input
+out="$X11_TMPDIR/probe.out"
 rm -f "$SESSION_FILE"
-lines() { if [ -f "$SESSION_FILE" ]; then grep -c '' "$SESSION_FILE"; else echo 0; fi; }
 field() { sed -n "${1}p" "$SESSION_FILE" | awk -F'|' -v f="$2" '{ print (f == "last") ? $NF : $f }'; }
 about_a_second() { local t; t=$(field "$1" 1); [ "${t%.*}" -ge 900 ] && [ "${t%.*}" -le 3000 ] || fail "solve $1: $t ms is not about a second"; }
 
 x11_start
-"$probe" >"$out" 2>"$work/probe.log" & pid=$!; x11_track $pid
-win=$(wait_for_window 'Cadenza v0' 30) || { cat "$work/probe.log" >&2; fail "no window"; }
-focus_window "$win" || fail "the window did not get the keyboard focus"
-wait_until "grep -q '^READY' '$out'" 20 || fail "the probe never became ready"
-grep -q '^FOCUS modeSlider$' "$out" || fail "expected the start-up focus on the mode slider: $(grep '^FOCUS' "$out" | tr '\n' ' ')"
+start_probe "$out"
+WIN=$(wait_for_window 'Cadenza v0' 30) && focus_window "$WIN" || fail "the window did not get the keyboard focus"
+wait_until "grep -q '^FOCUS modeSlider$' '$out'" 10 || fail "expected the start-up focus on the mode slider: $(grep '^FOCUS' "$out" | tr '\n' ' ')"
 
 # The Right arrow during a solve stops it; the slider stays in Solves mode.
 sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool key Right
@@ -29,12 +24,10 @@ about_a_second 1
 ! grep -q '^MODE' "$out" || fail "the Right arrow moved the mode slider: $(grep '^MODE' "$out" | tr '\n' ' ')"
 
 # A click on +2 marks the solve and keeps the focus; the space bar then starts a solve.
-plustwo=$(sed -n 's/^READY plustwo=//p' "$out")
-xdotool mousemove "${plustwo%,*}" "${plustwo#*,}" click 1
+click "$PLUS2"
 wait_until "[ \"\$(field 1 last)\" = 1 ]" 10 || fail "the click on +2 did not mark the solve"
 [ "$(grep '^FOCUS' "$out" | tail -n 1)" = "FOCUS plusTwoButton" ] || fail "the +2 button does not have the focus"
-sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool key a
-wait_until "[ \$(lines) -ge 2 ]" 10 || fail "the space bar did not start a solve with the focus on +2"
+timed_solve 2
 about_a_second 2
 [ "$(field 1 last)" = 1 ] || fail "the space bar took the +2 back: $(head -n1 "$SESSION_FILE")"
 [ "$(field 2 last)" = 0 ] || fail "the new solve has a penalty: $(sed -n 2p "$SESSION_FILE")"
@@ -46,6 +39,5 @@ wait_until "[ \$(lines) -ge 3 ]" 10 || fail "Ctrl+I did not stop and store the s
 about_a_second 3
 sleep 0.5  # an absence: give a dialog the time to show
 ! xdotool search --onlyvisible --name 'Import solve session' >/dev/null || fail "Ctrl+I during a solve opened the import dialog"
-close_window_cleanly 'Cadenza v0' || fail "wmctrl could not close the window"
-wait_for_exit $pid 20 || fail "the probe did not end after its window was closed"
-rm -rf "$work"; echo "PASS"
+close_cadenza
+echo "PASS"

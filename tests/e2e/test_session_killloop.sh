@@ -5,9 +5,8 @@
 # kept its solves, and the next start loads all of it (over the dead process's
 # stale lock). Prints the count of corrupt and short files, which must be 0.
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib/x11.sh"
-probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/session_probe"; [ -x "$probe" ] || fail "no probe at $probe"
+source "$(dirname "$0")/lib/x11.sh"
+[ -x "$PROBE" ] || fail "no probe at $PROBE"
 KILLS=${KILLS:-200}
 work=$(mktemp -d /tmp/killloop.XXXXXX)
 LINE='^[0-9.e+-]+\|[0-9.e+-]+\|[0-9]+(\|-?[0-9]+)*\[\][^|]*\|[0-9]+\|-?[0-9]+$'
@@ -19,12 +18,11 @@ x11_start
 staged=0 corrupt=0 short=0 same=0 newer=0 stored=0 removes=0
 RANDOM=9
 for ((k = 1; k <= KILLS; k++)); do
-    : >"$work/out"; "$probe" >>"$work/out" 2>>"$work/probe.log" & pid=$!
+    : >"$work/out"; "$PROBE" >>"$work/out" 2>>"$work/probe.log" & pid=$!
     wait_until "grep -q '^READY' '$work/out'" 30 || { cat "$work/probe.log" >&2; fail "kill $k: the window did not come up"; }
     read -r _ loaded start plus2 remove row < <(grep '^READY' "$work/out")
     loaded=${loaded#solves=} start=${start#start=} plus2=${plus2#plus2=} remove=${remove#remove=} row=${row#row=}
-    lines=0; [ -f "$SESSION_FILE" ] && lines=$(grep -c '' "$SESSION_FILE")
-    [ "$loaded" = "$lines" ] || { cat "$work/out" >&2; fail "kill $k: the window loaded $loaded solves of the $lines in the file"; }
+    [ "$loaded" = "$(lines)" ] || { cat "$work/out" >&2; fail "kill $k: the window loaded $loaded solves of the $(lines) in the file"; }
     # A burst of clicks: mostly solves, +2 toggles, and removes of the newest row once it grows.
     ops=() nrem=0
     for ((i = 0; i < 150; i++)); do
@@ -59,7 +57,7 @@ for ((k = 1; k <= KILLS; k++)); do
         newer=$((newer + 1))
     fi
 done
-note "kill loop: $KILLS kills ($same on the file seen last, $newer after a later write, $staged between staging and rename), $corrupt corrupt, $short short; $stored solves and $removes removes sent; $(grep -c '' "$SESSION_FILE") solves at the end"
+note "kill loop: $KILLS kills ($same on the file seen last, $newer after a later write, $staged between staging and rename), $corrupt corrupt, $short short; $stored solves and $removes removes sent; $(lines) solves at the end"
 [ $corrupt -eq 0 ] && [ $short -eq 0 ] || fail "$corrupt corrupt and $short short session files"
 [ $newer -gt 0 ] && [ $same -gt 0 ] || fail "the kills never fell both between and after writes"
 echo "PASS: $KILLS kills, 0 corrupt, 0 short"

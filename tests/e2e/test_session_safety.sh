@@ -8,31 +8,12 @@
 #  - a full disk is told once, loses nothing in memory, and writing resumes.
 # Usage: test_session_safety.sh CADENZA_BINARY (inside the isolated runner)
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-BIN="$1"
-probe="${CADENZA_BUILD_DIR:-$(dirname "$1")}/tests/session_probe"; [ -x "$probe" ] || { echo "FAIL: no probe at $probe" >&2; exit 1; }
 # The data folder must outlive the emptied /tmp: home goes to a private tmpfs outside it.
 mount -t tmpfs -o mode=0755 tmpfs /srv 2>/dev/null || { echo "SKIP: cannot mount a private home on /srv"; exit 0; }
 export HOME=/srv/home XDG_DATA_HOME=/srv/home/.local/share XDG_CONFIG_HOME=/srv/home/.config
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
-source "$here/lib/x11.sh"
-DATA=$(dirname "$SESSION_FILE") BACKUPS="$(dirname "$SESSION_FILE")/backups" REST=0.8
-lines() { if [ -f "$SESSION_FILE" ]; then grep -c '' "$SESSION_FILE"; else echo 0; fi; }
-start_cadenza() {
-    "$BIN" >>"$X11_TMPDIR/cadenza.log" 2>&1 &
-    PID=$!; x11_track $PID
-    WIN=$(wait_for_window 'Cadenza v0\.5' 30) || fail "the window did not appear"
-    focus_window "$WIN" || fail "the window did not get the keyboard focus"
-}
-close_cadenza() {
-    close_window_cleanly 'Cadenza v0.5' || fail "wmctrl could not close the window"
-    wait_for_exit $PID 20 || fail "the program did not end after its window was closed"
-}
-# A solve of about a second: releasing the space bar starts it, a letter stops it.
-timed_solve() {
-    sleep $REST; xdotool keydown space; xdotool keyup space; sleep 1; xdotool key a
-    wait_until "[ \$(lines) -ge $1 ]" 10 || fail "solve $1 was not stored ($(lines) lines)"
-}
+source "$(dirname "$0")/lib/x11.sh"
+DATA=$(dirname "$SESSION_FILE") BACKUPS="$(dirname "$SESSION_FILE")/backups" out="$X11_TMPDIR/probe.out"
 fingerprint() { stat -c '%u %a %s %Y %i' "$1"; sha256sum <"$1"; }
 x11_start
 
@@ -48,7 +29,7 @@ if chown 65534:65534 "$LEGACY_SESSION_FILE" 2>/dev/null; then
     [ "$(fingerprint "$LEGACY_SESSION_FILE")" = "$theirs" ] || fail "another user's /tmp file was changed"
     note "another user's /tmp/cadenza.times: not loaded, not changed"
 else
-    note "cannot give a file to another user here (not root): that part is left to the unit test"
+    note "cannot give a file to another user here (not root): that part is not checked"
     rm -f "$LEGACY_SESSION_FILE"
     start_cadenza; timed_solve 1; close_cadenza
 fi
@@ -85,19 +66,14 @@ note "second instance refused; the first one's later solve kept"
 # ---- backups: pruned to 30, Clear Times leaves one with the cleared session ---------------
 rm -f "$BACKUPS"/*  # today's copy: the next start is the first of the day again
 for i in $(seq -w 10 44); do echo "old $i" >"$BACKUPS/cadenza-20200101-0000$i.times"; done
-: >"$X11_TMPDIR/probe.out"
-"$probe" >>"$X11_TMPDIR/probe.out" 2>>"$X11_TMPDIR/probe.log" & PID=$!; x11_track $PID
-wait_until "grep -q '^READY' '$X11_TMPDIR/probe.out'" 30 || fail "the probe's window did not come up"
-read -r _ _ start _ _ _ file < <(grep '^READY' "$X11_TMPDIR/probe.out")
-start=${start#start=} file=${file#file=}
-click() { xdotool mousemove "${1%,*}" "${1#*,}" click 1; }
-solves_now() { grep '^SOLVES' "$X11_TMPDIR/probe.out" | tail -n 1 | cut -d' ' -f2; }
+start_probe "$out"
+solves_now() { grep '^SOLVES' "$out" | tail -n 1 | cut -d' ' -f2; }
 [ "$(ls "$BACKUPS" | grep -c '')" = 30 ] || fail "the first start of the day left $(ls "$BACKUPS" | grep -c '') backups, not 30"
 [ ! -e "$BACKUPS/cadenza-20200101-000015.times" ] && [ -e "$BACKUPS/cadenza-20200101-000016.times" ] || fail "pruning did not drop the oldest"
-click "$start"; click "$start"
+click "$START"; click "$START"
 wait_until '[ "$(solves_now)" = 4 ] && [ $(lines) = 4 ]' 10 || fail "the clicked solve was not stored"
 cp "$SESSION_FILE" "$X11_TMPDIR/before-clear"
-click "$file"; sleep 0.3; xdotool key Down Down Down Return   # File > Clear Times
+click "$FILE"; sleep 0.3; xdotool key Down Down Down Return   # File > Clear Times
 wait_until '[ "$(solves_now)" = 0 ] && [ $(lines) = 0 ]' 10 || fail "Clear Times did not clear"
 found=""; for b in "$BACKUPS"/*; do cmp -s "$b" "$X11_TMPDIR/before-clear" && found=$b; done
 [ -n "$found" ] || fail "no backup holds the cleared session"
@@ -105,29 +81,26 @@ found=""; for b in "$BACKUPS"/*; do cmp -s "$b" "$X11_TMPDIR/before-clear" && fo
 note "Clear Times backed up to $(basename "$found"); 30 backups kept"
 
 # ---- a full disk: told once, nothing lost, writing resumes ----------------------------------
-close_window_cleanly 'Cadenza v0' && wait_for_exit $PID 20 || fail "the probe did not close"
+close_cadenza
 mkdir "$X11_TMPDIR/keep" && cp -a "$DATA/." "$X11_TMPDIR/keep/"
 mount -t tmpfs -o size=256k,mode=0700 tmpfs "$DATA" || fail "cannot mount a small file system on the data folder"
 cp -a "$X11_TMPDIR/keep/cadenza.times" "$DATA/"
-: >"$X11_TMPDIR/probe.out"
-"$probe" >>"$X11_TMPDIR/probe.out" 2>>"$X11_TMPDIR/probe.log" & PID=$!; x11_track $PID
-wait_until "grep -q '^READY' '$X11_TMPDIR/probe.out'" 30 || fail "the probe's window did not come up"
-read -r _ _ start _ < <(grep '^READY' "$X11_TMPDIR/probe.out"); start=${start#start=}
-click "$start"; click "$start"
+start_probe "$out"
+click "$START"; click "$START"
 wait_until '[ $(lines) = 1 ]' 10 || fail "the first solve was not written"
 dd if=/dev/zero of="$DATA/filler" bs=4k 2>/dev/null; [ "$(df --output=avail "$DATA" | tail -n 1)" -lt 8 ] || fail "the disk did not fill"
 for n in 2 3 4; do
-    click "$start"; click "$start"
+    click "$START"; click "$START"
     wait_until "[ \"\$(solves_now)\" = $n ]" 10 || fail "solve $n was not taken"
 done
-wait_until "grep -q '^STATUS Could not save the session' '$X11_TMPDIR/probe.out'" 10 || { df "$DATA"; ls -la "$DATA"; cat "$X11_TMPDIR/probe.out"; fail "the user was not told"; }
-[ "$(grep -c '^STATUS' "$X11_TMPDIR/probe.out")" = 1 ] || fail "told more than once: $(grep '^STATUS' "$X11_TMPDIR/probe.out")"
+wait_until "grep -q '^STATUS Could not save the session' '$out'" 10 || { df "$DATA"; ls -la "$DATA"; cat "$out"; fail "the user was not told"; }
+[ "$(grep -c '^STATUS' "$out")" = 1 ] || fail "told more than once: $(grep '^STATUS' "$out")"
 [ "$(lines)" = 1 ] || fail "the file on the full disk changed ($(lines) lines)"
-note "$(grep '^STATUS' "$X11_TMPDIR/probe.out")"
+note "$(grep '^STATUS' "$out")"
 rm "$DATA/filler"
-click "$start"; click "$start"
+click "$START"; click "$START"
 wait_until '[ $(lines) = 5 ]' 10 || fail "writing did not resume after space was freed ($(lines) lines)"
-wait_until "grep -q '^STATUS The session is saved again' '$X11_TMPDIR/probe.out'" 10 || fail "the user was not told it is saved again"
-close_window_cleanly 'Cadenza v0' && wait_for_exit $PID 20 || fail "the probe did not close"
+wait_until "grep -q '^STATUS The session is saved again' '$out'" 10 || fail "the user was not told it is saved again"
+close_cadenza
 [ "$(lines)" = 5 ] || fail "$(lines) solves after the close, not 5"
 echo "PASS"

@@ -5,31 +5,13 @@
 # new one still current, its scrambles in Skewb notation.
 # Usage: test_sessions.sh CADENZA_BINARY (inside the isolated runner)
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-BIN="$1"
-source "$here/lib/x11.sh"
-DATA=$(dirname "$SESSION_FILE") INDEX="$(dirname "$SESSION_FILE")/sessions.index" SKEWB="$(dirname "$SESSION_FILE")/session-2.times"
-lines() { if [ -f "$1" ]; then grep -c '' "$1"; else echo 0; fi; }
-start_cadenza() {
-    "$BIN" >>"$X11_TMPDIR/cadenza.log" 2>&1 &
-    PID=$!; x11_track $PID
-    WIN=$(wait_for_window 'Cadenza v0' 30) || fail "the window did not appear"
-    focus_window "$WIN" || fail "the window did not get the keyboard focus"
-}
-close_cadenza() {
-    close_window_cleanly 'Cadenza v0' || fail "wmctrl could not close the window"
-    wait_for_exit $PID 20 || fail "the program did not end after its window was closed"
-}
-# timed_solve FILE N: a solve of about half a second; FILE then holds N solves.
-timed_solve() {
-    sleep 0.8; xdotool keydown space; xdotool keyup space; sleep 0.5; xdotool key a
-    wait_until "[ \$(lines '$1') -ge $2 ]" 10 || fail "solve $2 was not stored in $(basename "$1") ($(lines "$1") lines)"
-}
+source "$(dirname "$0")/lib/x11.sh"
+INDEX="$(dirname "$SESSION_FILE")/sessions.index" SKEWB="$(dirname "$SESSION_FILE")/session-2.times"
 index_has() { python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); s=d["sessions"]; sys.exit(0 if eval(sys.argv[2]) else 1)' "$INDEX" "$1"; }
 x11_start
 
 start_cadenza
-timed_solve "$SESSION_FILE" 1
+timed_solve 1 "$SESSION_FILE" 0.5
 sleep 0.8; xdotool key --clearmodifiers ctrl+n   # after the 700 ms in which keys stay the timer's
 dlg=$(wait_for_window '^New Session$' 20) || fail "no New Session dialog"
 focus_window "$dlg" || fail "the dialog has no focus"
@@ -38,20 +20,20 @@ wait_until "! xdotool search --onlyvisible --name '^New Session\$'" 10 || fail "
 wait_until "index_has 'len(s) == 2 and s[1][\"name\"] == \"Skewb practice\" and s[1][\"event\"] == \"skbso\" and d[\"current\"] == 1'" 10 \
     || fail "the index does not hold the new Skewb session: $(cat "$INDEX")"
 focus_window "$WIN" || fail "the window did not get the focus back"
-timed_solve "$SKEWB" 1
-timed_solve "$SKEWB" 2
+timed_solve 1 "$SKEWB" 0.5
+timed_solve 2 "$SKEWB" 0.5
 close_cadenza
 note "index: $(cat "$INDEX")"
 
 start_cadenza
 index_has 'len(s) == 2 and s[0]["event"] == "333" and s[1]["event"] == "skbso" and d["current"] == 1' || fail "the sessions were not kept: $(cat "$INDEX")"
-[ "$(lines "$SESSION_FILE")" = 1 ] && [ "$(lines "$SKEWB")" = 2 ] || fail "solves lost: $(lines "$SESSION_FILE") and $(lines "$SKEWB")"
+[ "$(lines)" = 1 ] && [ "$(lines "$SKEWB")" = 2 ] || fail "solves lost: $(lines) and $(lines "$SKEWB")"
 # The Skewb solves carry Skewb scrambles: 11 turns of R, U, L, B.
 while IFS= read -r line; do
     scramble=$(echo "$line" | sed 's/.*\[\]\(.*\)|[^|]*|[^|]*$/\1/')
     echo "$scramble" | grep -Eq "^([RULB]'? ){10}[RULB]'?\$" || fail "not a Skewb scramble: $scramble"
 done <"$SKEWB"
-timed_solve "$SKEWB" 3   # the current session after the restart is the Skewb one
+timed_solve 3 "$SKEWB" 0.5  # the current session after the restart is the Skewb one
 close_cadenza
-[ "$(lines "$SESSION_FILE")" = 1 ] || fail "the first session changed"
+[ "$(lines)" = 1 ] || fail "the first session changed"
 echo "PASS"

@@ -5,10 +5,7 @@
 # as 12345 ms, with no sound figures; no key is touched.
 # Usage: test_stackmat_solve.sh CADENZA_BINARY (inside a private /tmp)
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib/x11.sh"
-source "$here/lib/pulse.sh"
-BIN="$1"
+source "$(dirname "$0")/lib/x11.sh"; source "$(dirname "$0")/lib/pulse.sh"
 probe="${CADENZA_BUILD_DIR:?}/tests/stackmat_probe"
 for tool in Xvfb pulseaudio pactl paplay sox wmctrl; do
     command -v $tool >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
@@ -26,15 +23,13 @@ x11_start
 pulse_start || fail "PulseAudio did not start"
 mkdir -p "$(dirname "$CONF")" && printf '[General]\nactionStackmat_Timer=1\n' >"$CONF"
 rm -f "$SESSION_FILE"
-"$BIN" >"$work/cadenza.log" 2>&1 & pid=$!; x11_track $pid
-wait_for_window 'Cadenza v0' 30 >/dev/null || { cat "$work/cadenza.log" >&2; fail "no window"; }
+start_cadenza
 wait_until "pactl list short source-outputs | grep -q ." 20 || fail "the program does not record"
 play_wav "$work/solve.wav" || fail "paplay failed"
 wait_until "[ -s \"\$SESSION_FILE\" ]" 10 || fail "no solve was stored"
-close_window_cleanly 'Cadenza v0'
-wait_for_exit $pid 30 || { cat "$work/cadenza.log" >&2; fail "the program did not exit cleanly"; }
+close_cadenza
 cat "$SESSION_FILE"
-[ "$(grep -c '' "$SESSION_FILE")" -eq 1 ] || fail "expected one stored solve"
+[ "$(lines)" -eq 1 ] || fail "expected one stored solve"
 IFS='|' read -r -a f <<<"$(sed 's/\[\].*//' "$SESSION_FILE")"
 [ "${f[0]}" = 12345 ] || fail "stored ${f[0]} ms, not 12345"
 [ "${f[1]}" = 0 ] && [ "${f[2]}" = 0 ] || fail "a Stackmat's solve has no pause figures: idle ${f[1]}, ${f[2]} pauses"

@@ -1,5 +1,6 @@
 # Helpers for end-to-end scripts on a real X server: x11_start exports DISPLAY;
-# every pid handed to x11_track (and the servers) is killed at exit.
+# every pid handed to x11_track (and the servers) is killed at exit. The
+# scripts get the built program as their first argument.
 X11_PIDS=""
 X11_TMPDIR=""
 # The file the program keeps the session in, and where older versions kept it.
@@ -79,3 +80,52 @@ wait_for_exit() {
     wait_until "! kill -0 $1" "${2:-20}" || return 124
     wait "$1" 2>/dev/null
 }
+
+# The lines of FILE (the session file when none is named), 0 when there is none.
+lines() { local f="${1:-$SESSION_FILE}"; if [ -f "$f" ]; then grep -c '' "$f"; else echo 0; fi; }
+click() { xdotool mousemove "${1%,*}" "${1#*,}" click 1; }
+
+# start_cadenza [PROGRAM]: starts the program (or the window probe, $PROBE) as PID and gives its window,
+# WIN, the keyboard focus. close_cadenza closes it as a user does and waits for its end.
+start_cadenza() {
+    "${1:-$BIN}" >>"$X11_TMPDIR/cadenza.log" 2>&1 &
+    PID=$!; x11_track $PID
+    WIN=$(wait_for_window 'Cadenza v0' 30) || { cat "$X11_TMPDIR/cadenza.log" >&2; fail "the window did not appear"; }
+    focus_window "$WIN" || fail "the window did not get the keyboard focus"
+}
+close_cadenza() {
+    close_window_cleanly 'Cadenza v0' || fail "wmctrl could not close the window"
+    wait_for_exit $PID 60 || { cat "$X11_TMPDIR/cadenza.log" >&2; fail "the program did not end after its window was closed"; }
+}
+
+# timed_solve N [FILE] [SECONDS]: after the program's 700 ms rest between keyboard starts and stops,
+# releasing the space bar starts a solve of about a second (or SECONDS) and a letter stops it; FILE (the
+# session file) then holds N solves.
+timed_solve() {
+    sleep 0.8; xdotool keydown space; xdotool keyup space; sleep "${3:-1}"; xdotool key a
+    wait_until "[ \$(lines ${2:-}) -ge $1 ]" 10 || fail "solve $1 was not stored ($(lines ${2:-}) lines)"
+}
+
+# type_into_dialog TITLE PATH: the file dialog of that title takes the path and Return.
+type_into_dialog() {
+    local dlg
+    dlg=$(wait_for_window "$1" 30) || fail "no dialog '$1'"
+    focus_window "$dlg" || fail "dialog '$1' has no focus"
+    xdotool type --delay 5 "$2"; xdotool key Return  # the completer may take this one
+    wait_until "! xdotool search --onlyvisible --name '$1'" 5 || { xdotool key Return; wait_until "! xdotool search --onlyvisible --name '$1'" 10; } \
+        || fail "dialog '$1' stays open"
+}
+
+# start_probe OUT: runs the window probe ($PROBE) as PID, its lines into OUT, and waits for its READY
+# line, whose screen points it sets as START, PLUS2, REMOVE, ROW and FILE.
+start_probe() {
+    [ -x "$PROBE" ] || fail "no probe at $PROBE"
+    : >"$1"
+    "$PROBE" >>"$1" 2>>"$X11_TMPDIR/probe.log" & PID=$!; x11_track $PID
+    wait_until "grep -q '^READY' '$1'" 30 || { cat "$X11_TMPDIR/probe.log" >&2; fail "the probe's window did not come up"; }
+    read -r _ _ START PLUS2 REMOVE ROW FILE < <(grep '^READY' "$1")
+    START=${START#start=} PLUS2=${PLUS2#plus2=} REMOVE=${REMOVE#remove=} ROW=${ROW#row=} FILE=${FILE#file=}
+}
+
+BIN="${1:-}"
+PROBE="${CADENZA_BUILD_DIR:-$(dirname "${1:-.}")}/tests/window_probe"
