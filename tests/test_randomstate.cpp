@@ -1,4 +1,5 @@
 #include "puzzle/twophase.h"
+#include "puzzle/permutation.h"
 #include "testsupport.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -69,7 +70,7 @@ private slots:
             }
             for (int p = 0; p < 12; ++p) {
                 const int at[5] = {d.state.ep[p], d.state.eo[p], d.state.cp[p % 8], d.state.co[p % 8],
-                                   permutationParity(d.state.cp.data(), 8)};
+                                   permutation::parity(d.state.cp.data(), 8)};
                 for (int k = 0; k < 5 && p < kinds[k].places; ++k)
                     ++counts[k][p * kinds[k].bins + at[k]];
             }

@@ -1,4 +1,5 @@
 #include "puzzle/cube.h"
+#include "puzzle/permutation.h"
 
 #include <QStringList>
 
@@ -103,15 +104,6 @@ Cube applyMoves(Cube c, const std::vector<int> &moves)
     return c;
 }
 
-int permutationParity(const std::uint8_t *p, int n)
-{
-    int inversions = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            inversions += p[i] > p[j];
-    return inversions & 1;
-}
-
 bool isSolvable(const Cube &c)
 {
     bool seenC[8] = {}, seenE[12] = {};
@@ -128,7 +120,7 @@ bool isSolvable(const Cube &c)
         seenE[c.ep[i]] = true;
         flip += c.eo[i];
     }
-    return twist % 3 == 0 && flip % 2 == 0 && permutationParity(c.cp.data(), 8) == permutationParity(c.ep.data(), 12);
+    return twist % 3 == 0 && flip % 2 == 0 && permutation::parity(c.cp.data(), 8) == permutation::parity(c.ep.data(), 12);
 }
 
 QString moveText(int move)

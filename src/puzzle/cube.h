@@ -45,8 +45,6 @@ Cube applyMoves(Cube c, const std::vector<int> &moves);
 // Whether the state can be reached by turning faces: both permutations of the
 // same parity, twists summing to 0 mod 3, flips to 0 mod 2.
 bool isSolvable(const Cube &c);
-// Parity of a permutation given as a list of distinct indices: 0 even, 1 odd.
-int permutationParity(const std::uint8_t *p, int n);
 
 // "R", "U2", "F'" ... ; text is moves separated by spaces.
 QString moveText(int move);

@@ -1,5 +1,6 @@
 #include "puzzle/square1.h"
 #include "puzzle/cube.h"
+#include "puzzle/permutation.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -354,22 +355,13 @@ int reading(const State &s, std::uint8_t *seq)
     return n;
 }
 
-int parityOf(const std::uint8_t *seq, int n)
-{
-    int inversions = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            inversions += seq[i] > seq[j];
-    return inversions & 1;
-}
-
 int readingParity(const State &s)
 {
     std::uint8_t seq[16];
     reading(s, seq);
     for (std::uint8_t &p : seq)
         p = solvedReading[p];
-    return parityOf(seq, 16);
+    return permutation::parity(seq, 16);
 }
 
 // Parity of the change in reading order from `a` to `b` (the same pieces).
@@ -382,33 +374,7 @@ int parityBetween(const State &a, const State &b)
         place[before[i]] = i;
     for (std::uint8_t &p : after)
         p = place[p];
-    return parityOf(after, 16);
-}
-
-int permRank(const std::uint8_t *p)
-{
-    int r = 0;
-    for (int i = 0; i < 8; ++i) {
-        int smaller = 0;
-        for (int j = i + 1; j < 8; ++j)
-            smaller += p[j] < p[i];
-        r = r * (8 - i) + smaller;
-    }
-    return r;
-}
-
-void permUnrank(int r, std::uint8_t *p)
-{
-    int digits[8];
-    for (int i = 7; i >= 0; --i) {
-        digits[i] = r % (8 - i);
-        r /= 8 - i;
-    }
-    std::uint8_t left[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    for (int i = 0, n = 8; i < 8; ++i, --n) {
-        p[i] = left[digits[i]];
-        std::copy(left + digits[i] + 1, left + n, left + digits[i]);
-    }
+    return permutation::parity(after, 16);
 }
 
 } // namespace
@@ -503,7 +469,7 @@ std::pair<int, int> cubeRanks(const State &s)
         else
             e[ne++] = std::uint8_t(p - 8);
     }
-    return {permRank(c), permRank(e)};
+    return {permutation::rank(c, 8), permutation::rank(e, 8)};
 }
 
 void buildShapeTables(Tables &t)
@@ -623,14 +589,14 @@ void buildCubeTables(Tables &t)
     std::vector<std::uint16_t> quarterTurns(std::size_t(permCount) * 16);
     for (int r = 0; r < permCount; ++r) {
         std::uint8_t p[8], q[8];
-        permUnrank(r, p);
+        permutation::ofRank(r, p, 8);
         for (int m = 0; m < moves; ++m) {
             for (int i = 0; i < 8; ++i)
                 q[cornerTo[std::size_t(m)][std::size_t(i)]] = p[i];
-            t.cornerMove[std::size_t(r) * std::size_t(moves) + std::size_t(m)] = std::uint16_t(permRank(q));
+            t.cornerMove[std::size_t(r) * std::size_t(moves) + std::size_t(m)] = std::uint16_t(permutation::rank(q, 8));
             for (int i = 0; i < 8; ++i)
                 q[edgeTo[std::size_t(m)][std::size_t(i)]] = p[i];
-            t.edgeMove[std::size_t(r) * std::size_t(moves) + std::size_t(m)] = std::uint16_t(permRank(q));
+            t.edgeMove[std::size_t(r) * std::size_t(moves) + std::size_t(m)] = std::uint16_t(permutation::rank(q, 8));
         }
         int mask = 0, left = 0;
         for (int i = 0; i < 8; ++i) {
@@ -645,7 +611,7 @@ void buildCubeTables(Tables &t)
                     q[(i + a) % 4] = p[i];
                     q[4 + (i + b) % 4] = p[4 + i];
                 }
-                quarterTurns[std::size_t(r) * 16 + std::size_t(a * 4 + b)] = std::uint16_t(permRank(q));
+                quarterTurns[std::size_t(r) * 16 + std::size_t(a * 4 + b)] = std::uint16_t(permutation::rank(q, 8));
             }
     }
     std::vector<std::uint8_t> colourMove(std::size_t(colourCount) * std::size_t(moves) * 2), colourTurn(colourCount * 16);

@@ -1,4 +1,5 @@
 #include "puzzle/statetables.h"
+#include "puzzle/permutation.h"
 
 namespace statetables {
 
@@ -56,9 +57,9 @@ struct Coder
             return -1;
         int order = 0;
         if (c.order != Coordinate::NoOrder) {
-            order = twisty::permutationRank(local, int(m));
+            order = permutation::rank(local, int(m));
             if (c.order == Coordinate::EvenOrder) {
-                if (twisty::permutationParity(local, int(m)) != 0)
+                if (permutation::parity(local, int(m)) != 0)
                     return -1;
                 order /= 2; // the last Lehmer digit pair is fixed by the parity
             }
@@ -75,8 +76,8 @@ struct Coder
             int rank = v / twistValues;
             if (c.order == Coordinate::EvenOrder)
                 rank *= 2;
-            twisty::permutationOfRank(rank, local, int(m));
-            if (c.order == Coordinate::EvenOrder && twisty::permutationParity(local, int(m)) != 0)
+            permutation::ofRank(rank, local, int(m));
+            if (c.order == Coordinate::EvenOrder && permutation::parity(local, int(m)) != 0)
                 std::swap(local[m - 2], local[m - 1]);
             for (std::size_t i = 0; i < m; ++i)
                 p.at[std::size_t(c.places[i])] = std::uint8_t(c.places[local[i]]);

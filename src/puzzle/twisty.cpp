@@ -289,41 +289,4 @@ bool read(const Puzzle &puzzle, const Orbit &orbit, const State &s, Pieces &out)
     return true;
 }
 
-int permutationRank(const std::uint8_t *p, int n)
-{
-    int r = 0;
-    for (int i = 0; i < n; ++i) {
-        int smaller = 0;
-        for (int j = i + 1; j < n; ++j)
-            smaller += p[j] < p[i];
-        r = r * (n - i) + smaller;
-    }
-    return r;
-}
-
-void permutationOfRank(int rank, std::uint8_t *p, int n)
-{
-    int digits[16];
-    for (int i = n - 1; i >= 0; --i) {
-        digits[i] = rank % (n - i);
-        rank /= n - i;
-    }
-    std::vector<std::uint8_t> left;
-    for (int v = 0; v < n; ++v)
-        left.push_back(std::uint8_t(v));
-    for (int i = 0; i < n; ++i) {
-        p[i] = left[std::size_t(digits[i])];
-        left.erase(left.begin() + digits[i]);
-    }
-}
-
-int permutationParity(const std::uint8_t *p, int n)
-{
-    int inversions = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            inversions += p[i] > p[j];
-    return inversions & 1;
-}
-
 } // namespace twisty

@@ -142,11 +142,6 @@ Pieces apply(const Pieces &p, const PieceMove &m, int twists);
 void paint(const Puzzle &puzzle, const Orbit &orbit, const Pieces &p, State &s);
 bool read(const Puzzle &puzzle, const Orbit &orbit, const State &s, Pieces &out);
 
-// Rank of an ordering of 0..n-1 among all n! (Lehmer code), and back.
-int permutationRank(const std::uint8_t *p, int n);
-void permutationOfRank(int rank, std::uint8_t *p, int n);
-int permutationParity(const std::uint8_t *p, int n);
-
 } // namespace twisty
 
 #endif

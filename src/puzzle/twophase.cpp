@@ -1,4 +1,5 @@
 #include "puzzle/twophase.h"
+#include "puzzle/permutation.h"
 #include "puzzle/scramble.h"
 
 #include <algorithm>
@@ -90,38 +91,18 @@ void setSlice(Cube &c, int r)
         c.ep[i] = inSlice[i] ? nextSlice++ : nextOther++;
 }
 
-// Lehmer rank of a permutation of n values base..base+n-1.
-int permRank(const std::uint8_t *p, int n)
-{
-    int r = 0;
-    for (int i = 0; i < n; ++i) {
-        int smaller = 0;
-        for (int j = i + 1; j < n; ++j)
-            smaller += p[j] < p[i];
-        r = r * (n - i) + smaller;
-    }
-    return r;
-}
 
+// The ordering of rank r of the n values base..base+n-1.
 void permUnrank(std::uint8_t *p, int n, int r, std::uint8_t base)
 {
-    int digits[12];
-    for (int i = n - 1; i >= 0; --i) {
-        digits[i] = r % (n - i);
-        r /= n - i;
-    }
-    std::vector<std::uint8_t> left;
-    for (int v = 0; v < n; ++v)
-        left.push_back(std::uint8_t(base + v));
-    for (int i = 0; i < n; ++i) {
-        p[i] = left[digits[i]];
-        left.erase(left.begin() + digits[i]);
-    }
+    permutation::ofRank(r, p, n);
+    for (int i = 0; i < n; ++i)
+        p[i] = std::uint8_t(p[i] + base);
 }
 
-int cornerPermOf(const Cube &c) { return permRank(c.cp.data(), 8); }
-int edgePermOf(const Cube &c) { return permRank(c.ep.data(), 8); }
-int slicePermOf(const Cube &c) { return permRank(c.ep.data() + 8, 4); }
+int cornerPermOf(const Cube &c) { return permutation::rank(c.cp.data(), 8); }
+int edgePermOf(const Cube &c) { return permutation::rank(c.ep.data(), 8); }
+int slicePermOf(const Cube &c) { return permutation::rank(c.ep.data() + 8, 4); }
 
 } // namespace
 
@@ -343,7 +324,7 @@ Cube randomCube(std::mt19937_64 &rng)
     std::shuffle(c.ep.begin(), c.ep.end(), rng);
     // Swapping two fixed places pairs the odd edge orders one to one with the
     // even ones, so the matching-parity orders stay equally likely.
-    if (cube::permutationParity(c.cp.data(), 8) != cube::permutationParity(c.ep.data(), 12))
+    if (permutation::parity(c.cp.data(), 8) != permutation::parity(c.ep.data(), 12))
         std::swap(c.ep[10], c.ep[11]);
     setTwist(c, std::uniform_int_distribution<int>(0, twistCount - 1)(rng));
     setFlip(c, std::uniform_int_distribution<int>(0, flipCount - 1)(rng));
