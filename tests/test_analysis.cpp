@@ -8,9 +8,9 @@ class AnalysisTest : public QObject
 private slots:
     void pausesOnsetsAndSplits()
     {
-        auto runs = [](const QString &spec) { // a level record written as "count:value ...", e.g. "1:3 11:0"
+        auto runs = [](const QString &text) { // a level record written as "count:value ...", e.g. "1:3 11:0"
             std::vector<float> v;
-            for (const QString &run : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            for (const QString &run : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
                 v.insert(v.end(), std::size_t(run.section(QLatin1Char(':'), 0, 0).toInt()), run.section(QLatin1Char(':'), 1).toFloat());
             return v;
         };

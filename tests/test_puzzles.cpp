@@ -227,9 +227,9 @@ private slots:
                 QCOMPARE(counts, (std::vector<long>{1, 9, 54, 321, 1847, 9992, 50136, 227536, 870072, 1887748, 623800, 2644}));
 
             const Puzzle &p = *eventscramble::stickerModel(z.e);
-            const statetables::Spec &spec = statetables::specOf(*t);
+            const statetables::Plan &plan = statetables::planOf(*t);
             std::vector<twisty::Orbit> orbits;
-            for (const std::vector<int> &o : spec.orbits)
+            for (const std::vector<int> &o : plan.orbits)
                 orbits.push_back(twisty::orbitOf(p, o));
             if (z.e == Event::Pyraminx)
                 orbits.push_back(twisty::orbitOf(p, {0, 1, 2, 3})); // the tips

@@ -164,51 +164,51 @@ std::vector<int> range(int from, int to)
 std::shared_ptr<const statetables::Tables> buildStateTables(Event e)
 {
     using statetables::Coordinate;
-    statetables::Spec spec;
+    statetables::Plan plan;
     switch (e) {
     case Event::Cube222: {
         // R, U and F never move the down-back-left corner (piece 0): the
         // other seven are ordered and twisted freely, up to the twist sum.
-        spec.puzzle = &twisty::nxn(2);
-        spec.orbits = {range(0, 8)};
-        spec.coordinates = {{0, range(1, 8), Coordinate::AnyOrder, false, false},
+        plan.puzzle = &twisty::nxn(2);
+        plan.orbits = {range(0, 8)};
+        plan.coordinates = {{0, range(1, 8), Coordinate::AnyOrder, false, false},
                             {0, range(1, 8), Coordinate::NoOrder, true, true}};
-        spec.moves = named(*spec.puzzle, "R R2 R' U U2 U' F F2 F'");
-        spec.minDistance = 4;
+        plan.moves = named(*plan.puzzle, "R R2 R' U U2 U' F F2 F'");
+        plan.minDistance = 4;
         break;
     }
     case Event::Pyraminx:
         // The six edges (in an even order, flipped in pairs) and the four
         // centres (twisted); the tips are drawn apart.
-        spec.puzzle = &twisty::pyraminx();
-        spec.orbits = {range(8, 14), range(4, 8)};
-        spec.coordinates = {{0, range(0, 6), Coordinate::EvenOrder, true, true},
+        plan.puzzle = &twisty::pyraminx();
+        plan.orbits = {range(8, 14), range(4, 8)};
+        plan.coordinates = {{0, range(0, 6), Coordinate::EvenOrder, true, true},
                             {1, range(0, 4), Coordinate::NoOrder, true, false}};
-        spec.moves = named(*spec.puzzle, "U U' L L' R R' B B'");
-        spec.minDistance = 6;
+        plan.moves = named(*plan.puzzle, "U U' L L' R R' B B'");
+        plan.minDistance = 6;
         break;
     case Event::Skewb:
         // The corners fall in two sets of four that never mix: the up-right-front
         // corner's set (that corner never moves) and the other. Each turn cycles
         // three centres and three corners of a set, so only even orders occur.
-        spec.puzzle = &twisty::skewb();
-        spec.orbits = {range(0, 6), {13, 8, 7, 10, 6, 12, 9, 11}}; // centres; corners URF ULB DLF DRB, DLB URB ULF DRF
-        spec.coordinates = {{0, range(0, 6), Coordinate::EvenOrder, false},
+        plan.puzzle = &twisty::skewb();
+        plan.orbits = {range(0, 6), {13, 8, 7, 10, 6, 12, 9, 11}}; // centres; corners URF ULB DLF DRB, DLB URB ULF DRF
+        plan.coordinates = {{0, range(0, 6), Coordinate::EvenOrder, false},
                             {1, range(1, 4), Coordinate::EvenOrder, true},
                             {1, range(4, 8), Coordinate::EvenOrder, true}};
-        spec.moves = named(*spec.puzzle, "R R' U U' L L' B B'");
-        spec.minDistance = 7;
+        plan.moves = named(*plan.puzzle, "R R' U U' L L' B B'");
+        plan.minDistance = 7;
         break;
     default:
         return nullptr;
     }
-    return statetables::build(spec);
+    return statetables::build(plan);
 }
 
 Scramble randomStateScramble(Event e, const statetables::Tables &tables, std::mt19937_64 &rng)
 {
     const statetables::Drawn d = statetables::draw(tables, rng);
-    const twisty::Puzzle &p = *statetables::specOf(tables).puzzle;
+    const twisty::Puzzle &p = *statetables::planOf(tables).puzzle;
     Scramble r{p.text(d.moves), d.state, d.distance};
     if (e != Event::Pyraminx)
         return r;

@@ -99,7 +99,7 @@ struct Coder
 
 struct Tables
 {
-    Spec spec;
+    Plan plan;
     std::vector<twisty::Orbit> orbits;
     std::vector<Coder> coders;
     // Per coordinate: [value * moves + m], the value after the move already
@@ -119,7 +119,7 @@ struct Tables
         b = std::uint8_t((b & ~(3 << (2 * (i & 3)))) | (v << (2 * (i & 3))));
     }
 
-    // A shortest way from position i to solved, as indices into spec.moves.
+    // A shortest way from position i to solved, as indices into plan.moves.
     std::vector<std::size_t> solution(std::uint32_t i) const
     {
         std::vector<std::size_t> r;
@@ -139,7 +139,7 @@ struct Tables
         return r;
     }
 
-    std::size_t moveCount() const { return spec.moves.size(); }
+    std::size_t moveCount() const { return plan.moves.size(); }
 
     // The position's coordinates, each times the number of moves (a row of its move table).
     void rows(std::uint32_t index, std::uint32_t *row) const
@@ -186,16 +186,16 @@ struct Tables
     }
 };
 
-std::shared_ptr<const Tables> build(const Spec &spec)
+std::shared_ptr<const Tables> build(const Plan &plan)
 {
     auto t = std::make_shared<Tables>();
-    t->spec = spec;
-    const twisty::Puzzle &puzzle = *spec.puzzle;
+    t->plan = plan;
+    const twisty::Puzzle &puzzle = *plan.puzzle;
     std::vector<std::vector<twisty::PieceMove>> pieceMoves;
-    for (const std::vector<int> &pieces : spec.orbits) {
+    for (const std::vector<int> &pieces : plan.orbits) {
         t->orbits.push_back(twisty::orbitOf(puzzle, pieces));
         pieceMoves.emplace_back();
-        for (const int m : spec.moves) {
+        for (const int m : plan.moves) {
             twisty::PieceMove pm;
             if (!twisty::pieceMove(puzzle, t->orbits.back(), m, pm))
                 return nullptr;
@@ -203,7 +203,7 @@ std::shared_ptr<const Tables> build(const Spec &spec)
         }
     }
     std::uint64_t total = 1;
-    for (const Coordinate &c : spec.coordinates) {
+    for (const Coordinate &c : plan.coordinates) {
         Coder coder{c};
         coder.twists = int(t->orbits[std::size_t(c.orbit)].places[0].size());
         const std::size_t m = c.places.size();
@@ -215,7 +215,7 @@ std::shared_ptr<const Tables> build(const Spec &spec)
     if (total >= 0xffffffffu || t->coders.size() > 8)
         return nullptr;
 
-    const std::size_t moves = spec.moves.size();
+    const std::size_t moves = plan.moves.size();
     std::uint32_t weight = std::uint32_t(total);
     for (const Coder &coder : t->coders) {
         weight /= std::uint32_t(coder.size());
@@ -274,18 +274,18 @@ Drawn draw(const Tables &t, std::mt19937_64 &rng)
         i = any(rng);
         if (t.mod3(i) != unknown)
             solution = t.solution(i);
-    } while (t.mod3(i) == unknown || int(solution.size()) < t.spec.minDistance);
+    } while (t.mod3(i) == unknown || int(solution.size()) < t.plan.minDistance);
 
     Drawn r;
     r.distance = int(solution.size());
-    const twisty::Puzzle &puzzle = *t.spec.puzzle;
+    const twisty::Puzzle &puzzle = *t.plan.puzzle;
     r.state = puzzle.solved();
     const std::vector<Pieces> pieces = t.pieces(i);
     for (std::size_t o = 0; o < t.orbits.size(); ++o)
         twisty::paint(puzzle, t.orbits[o], pieces[o], r.state);
     std::vector<int> moves;
     for (const std::size_t m : solution)
-        moves.push_back(t.spec.moves[m]);
+        moves.push_back(t.plan.moves[m]);
     r.moves = puzzle.inverse(moves);
     return r;
 }
@@ -299,15 +299,15 @@ int distanceOf(const Tables &t, const twisty::State &s)
 {
     std::vector<Pieces> pieces(t.orbits.size());
     for (std::size_t o = 0; o < t.orbits.size(); ++o)
-        if (!twisty::read(*t.spec.puzzle, t.orbits[o], s, pieces[o]))
+        if (!twisty::read(*t.plan.puzzle, t.orbits[o], s, pieces[o]))
             return -1;
     const long i = t.index(pieces);
     return i < 0 || t.mod3(std::uint32_t(i)) == unknown ? -1 : int(t.solution(std::uint32_t(i)).size());
 }
 
-const Spec &specOf(const Tables &t)
+const Plan &planOf(const Tables &t)
 {
-    return t.spec;
+    return t.plan;
 }
 
 } // namespace statetables

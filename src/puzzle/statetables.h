@@ -26,14 +26,16 @@ namespace statetables {
 struct Coordinate
 {
     enum Order { NoOrder, AnyOrder, EvenOrder };
-    int orbit = 0;           // which of Spec::orbits
+    int orbit = 0;           // which of Plan::orbits
     std::vector<int> places; // places of that orbit it reads; the moves keep their pieces among them
     Order order = NoOrder;   // whether it reads the pieces' order there (or only the even ones occur)
     bool twists = false;     // whether it reads their twists
     bool twistSumZero = false; // whether their twists always sum to 0 (the last follows from the others)
 };
 
-struct Spec
+// What one puzzle's tables are built from: its pieces, the coordinates that
+// number its positions, and the moves its scrambles use.
+struct Plan
 {
     const twisty::Puzzle *puzzle = nullptr;
     std::vector<std::vector<int>> orbits; // the piece numbers of each kind of piece
@@ -44,9 +46,9 @@ struct Spec
 
 struct Tables;
 // Builds the coordinates' move tables and the distance of every position
-// (pure; meant for a worker thread). Null if the spec does not describe the
+// (pure; meant for a worker thread). Null if the plan does not describe the
 // puzzle's moves (a move that takes a piece out of a coordinate's places).
-std::shared_ptr<const Tables> build(const Spec &spec);
+std::shared_ptr<const Tables> build(const Plan &plan);
 
 struct Drawn
 {
@@ -60,7 +62,7 @@ Drawn draw(const Tables &tables, std::mt19937_64 &rng);
 std::vector<long> distanceCounts(const Tables &tables);
 // The distance of a position, -1 if it is none the tables know.
 int distanceOf(const Tables &tables, const twisty::State &s);
-const Spec &specOf(const Tables &tables);
+const Plan &planOf(const Tables &tables);
 
 } // namespace statetables
 
