@@ -9,7 +9,7 @@
 # Usage: test_session_safety.sh CADENZA_BINARY (inside the isolated runner)
 set -u
 # The data folder must outlive the emptied /tmp: home goes to a private tmpfs outside it.
-mount -t tmpfs -o mode=0755 tmpfs /srv 2>/dev/null || { echo "SKIP: cannot mount a private home on /srv"; exit 0; }
+mount -t tmpfs -o mode=0755 tmpfs /srv 2>/dev/null || { echo "SKIP: cannot mount a private home on /srv"; exit 77; }
 export HOME=/srv/home XDG_DATA_HOME=/srv/home/.local/share XDG_CONFIG_HOME=/srv/home/.config
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 source "$(dirname "$0")/lib/x11.sh"
