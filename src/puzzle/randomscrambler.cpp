@@ -5,11 +5,9 @@
 #include "puzzle/square1.h"
 
 #include <QFutureWatcher>
-#include <QTime>
 #include <QtConcurrent/QtConcurrentRun>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 
 using events::Event;
@@ -62,7 +60,9 @@ twophase::RandomScramble drawScramble(Event e, const void *tables, std::mt19937_
         return twophase::randomStateScramble(*static_cast<const twophase::Tables *>(tables), rng);
     twophase::RandomScramble r;
     if (e == Event::Square1) {
-        r.text = square1::randomStateScramble(*static_cast<const square1::Tables *>(tables), rng).text;
+        const square1::RandomScramble s = square1::randomStateScramble(*static_cast<const square1::Tables *>(tables), rng);
+        r.text = s.text;
+        r.randomState = s.randomState; // a search stopped by its bounds gives a random-move stand-in
         return r;
     }
     r.text = eventscramble::randomStateScramble(e, *static_cast<const statetables::Tables *>(tables), rng).text;
@@ -172,16 +172,6 @@ twophase::RandomScramble RandomStateScrambler::takeFrom(Kind &kind, Event event)
     return r;
 }
 
-twophase::RandomScramble RandomStateScrambler::take()
-{
-    Kind *k = kindOf(Event::Cube333);
-    if (!k->tables)
-        return {};
-    taken = takeFrom(*k, Event::Cube333);
-    lastRandomState = taken.randomState;
-    return taken;
-}
-
 QString RandomStateScrambler::next(Event event, bool randomState)
 {
     lastRandomState = false;
@@ -190,21 +180,14 @@ QString RandomStateScrambler::next(Event event, bool randomState)
             lastRandomState = true;
             return clockpuzzle::randomStateScramble(rng);
         }
-        if (events::isCube333(event) && ready(event))
-            return take().text;
         if (Kind *k = kindOf(event)) {
             if (k->tables) {
-                const twophase::RandomScramble r = takeFrom(*k, event);
-                lastRandomState = r.randomState;
-                return r.text;
+                taken = takeFrom(*k, event);
+                lastRandomState = taken.randomState;
+                return taken.text;
             }
             start(event);
         }
-    }
-    if (events::isCube333(event)) {
-        const QTime now = QTime::currentTime();
-        std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
-        return makeScramble([] { return std::rand(); });
     }
     return eventscramble::randomMoveScramble(event, rng);
 }

@@ -32,10 +32,9 @@ public:
     // The scramble to show for `event` now: with randomState, for an event
     // that has random-state scrambles, a random-state one once its tables are
     // ready (starting their build on first need); else, and until then, a
-    // random-move one (for the 3x3x3 events the 21-move generator seeded
-    // from the time of day). Square-1 and Other: empty.
+    // random-move one. Other: empty.
     QString next(events::Event event, bool randomState);
-    // Whether the last scramble next() or take() gave is a random-state one.
+    // Whether the last scramble next() gave is a random-state one.
     bool lastWasRandomState() const { return lastRandomState; }
 
     // Whether the event's random-state scrambles are ready (its tables built;
@@ -44,11 +43,9 @@ public:
     // Starts building the event's tables (once; later calls do nothing).
     void start(events::Event event = events::Event::Cube333);
 
-    // The 3x3x3 random-state scramble prepared (waiting at most maxWaitMs),
-    // and the search for the one after it starts. Before the tables are
-    // ready: an empty result.
-    twophase::RandomScramble take();
-    // What the last take() returned.
+    // The last scramble next() took from an event's prepared ones (each take
+    // waits at most maxWaitMs, then starts the search for the one after it);
+    // its cube state and moves for the 3x3x3 events.
     const twophase::RandomScramble &last() const { return taken; }
 
 signals:

@@ -5,8 +5,6 @@
 #include "ui_cadenza.h"
 
 #include <QStringList>
-#include <QTime>
-#include <cstdlib>
 
 QString makeScramble(const std::function<int()> &draw)
 {
@@ -49,15 +47,9 @@ QString Cadenza::generateScramble()
     // and when not chosen, its random-move generator (the 21-move one for the
     // 3x3x3 events).
     const events::Event event = currentEvent();
-    if (!ui || !randomScrambler) {
-        const QTime now = QTime::currentTime();
-        std::srand(now.isValid() ? unsigned(now.msecsSinceStartOfDay()) : 0u);
-        return makeScramble([] { return std::rand(); });
-    }
     const QString text = randomScrambler->next(event, ui->actionRandom_State_Scrambles->isChecked());
     const bool cube = events::isCube333(event);
-    if (randomScrambler->lastWasRandomState() || (cube && ui->actionRandom_State_Scrambles->isChecked()
-                                                  && randomScrambler->ready(event) && !text.isEmpty()))
+    if (randomScrambler->lastWasRandomState())
         ui->scrambleLabel->setToolTip(cube ? tr("A uniformly random state of the cube, reached in at most 21 moves "
                                                 "(two-phase search).")
                                            : tr("A uniformly random state of the puzzle, reached by a short "
@@ -92,6 +84,8 @@ void Cadenza::on_actionRandom_State_Scrambles_toggled(bool on)
 
 void Cadenza::randomStateTablesReady()
 {
+    if (!randomScrambler->ready(currentEvent()))
+        return; // another event's tables: the scramble shown waits for its own
     if (!running && !scrambleToReplace.isEmpty() && currentScramble == scrambleToReplace
         && ui->actionRandom_State_Scrambles->isChecked() && randomScrambler->ready(currentEvent())) {
         currentScramble = generateScramble();
