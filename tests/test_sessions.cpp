@@ -179,6 +179,14 @@ private slots:
         QCOMPARE(sessionsOf(fresh), before);
     }
 
+    void aSolveOfThisRunMeetsItsExport() // a Megaminx scramble's lines are joined on the way out and back
+    {
+        SessionData held, back;
+        held.append(61000, {}, {61000}, "R++ D-- R++\nU", 1700000000, 0);
+        back.append(61000, {}, {61000}, "R++ D-- R++ U", 1700000000, 0);
+        QCOMPARE(mergeNewSolves(held.view(), back).times.size(), std::size_t(1));
+    }
+
     void realFilesImportAsASecondReadingSaysAndSurviveTheTimesFile()
     {
         const QDir shared(sharedDataPath() + "/cstimer");

@@ -112,8 +112,8 @@ QSize initialSize(QSize preferred, QSize available, int frame = 40);
 // smaller font when it needs more of them.
 constexpr int scrambleLines = 2;
 
-// The scramble as one line (a Megaminx's lines joined by spaces), as its
-// solves keep it in the times file.
+// The scramble as one line (a Megaminx's lines joined by spaces), for
+// measuring and wrapping it at the label's width.
 QString scrambleOnOneLine(const QString &scramble);
 
 // `text` in lines no wider than `width`, each holding whole words (a move is

@@ -1,4 +1,5 @@
 #include "exchange/cstimer.h"
+#include "session/timesfile.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -272,7 +273,9 @@ SolveId solveId(const SessionView &s, std::size_t i)
     std::memcpy(&id.timeBits, &s.times[i], sizeof id.timeBits);
     id.penalty = s.penalties[i];
     id.date = s.dates[i];
-    id.scramble = s.scrambles[int(i)];
+    // As the times file and the csTimer reader keep it: a Megaminx's lines
+    // joined, so a solve of this run (lines still apart) meets its export.
+    id.scramble = scrambleForTimesFile(s.scrambles[int(i)]);
     return id;
 }
 
