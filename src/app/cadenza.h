@@ -155,6 +155,10 @@ public:
     // Each returns false, and changes nothing, when it cannot be done (a solve
     // runs, the session cannot be saved, its backup fails); the user is told.
     bool switchSession(int index);
+    // Opens session `index` in the window (its file, splits choice, a scramble
+    // of its event) once the one before is done with; the layout and the
+    // history are refreshed once.
+    void openSession(int index);
     bool createSession(const QString &name, events::Event event, const QString &otherType = QString());
     bool renameSession(int index, const QString &name);
     bool deleteSession(int index);
@@ -297,7 +301,6 @@ public:
     // Where the session is written: the session file, or a recovery file
     // beside it when the session file exists but could not be read at start.
     QString sessionPath;
-    bool sessionFileRefused = false;
     // The solves of the file at sessionPath as last loaded or written (solveKeys).
     std::vector<quint64> solvesOnDiskKeys;
     bool sessionWriteFailing = false;

@@ -279,12 +279,7 @@ void Cadenza::timerKeyEvent(const QKeyEvent *key)
             return;
         if (key->key() == Qt::Key_Escape) {
             if (running) {
-                running = false;
-                ui->startButton->setText(tr("Start"));
-                ui->startButton->repaint();
-                updateStatusLines(0);
-                currentScramble = generateScramble();
-                updateHistory();
+                cancelRun();
             } else if (inspecting) {
                 cancelInspection();
             }

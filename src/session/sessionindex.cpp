@@ -141,10 +141,4 @@ QString cstimerTypeOf(const Entry &entry)
     return entry.event == events::Event::Other ? entry.otherType : events::cstimerType(entry.event);
 }
 
-bool matches(const Entry &entry, const QString &name, const QString &cstimerType)
-{
-    const auto normal = [](const QString &t) { return t.isEmpty() ? QStringLiteral("333") : t; };
-    return entry.name == name && normal(cstimerTypeOf(entry)) == normal(cstimerType);
-}
-
 } // namespace sessionindex

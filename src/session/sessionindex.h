@@ -57,9 +57,6 @@ Index reconcile(const std::optional<Index> &stored, const QStringList &filesInFo
 
 // The csTimer type code a session exports with.
 QString cstimerTypeOf(const Entry &entry);
-// Whether a session is the one a csTimer session of this name and type code
-// stands for ("" and "333" are both 3x3x3).
-bool matches(const Entry &entry, const QString &name, const QString &cstimerType);
 
 } // namespace sessionindex
 

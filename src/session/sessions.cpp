@@ -142,22 +142,29 @@ bool Cadenza::switchSession(int index)
                                         .arg(currentSessionEntry().name, QDir::toNativeSeparators(sessionPath)));
         return false;
     }
+    openSession(index);
+    refreshSessionCombo();
+    writeSessionIndex();
+    return true;
+}
+
+void Cadenza::openSession(int index)
+{
     sessionIndex.current = index;
     loadSessionFile(sessionFileOf(index));
     const int splits = currentSessionEntry().splits;
-    if (splits >= 0 && splits < ui->splitsCombo->count() && splits != ui->splitsCombo->currentIndex())
+    if (splits >= 0 && splits < ui->splitsCombo->count()) {
+        const QSignalBlocker quiet(ui->splitsCombo); // the layout and the history are refreshed below, once
         ui->splitsCombo->setCurrentIndex(splits);
+    }
     currentScramble = generateScramble();
     // A random-state scramble is shown once the event's tables are built.
     scrambleToReplace.clear();
     if (ui->actionRandom_State_Scrambles->isChecked() && !randomScrambler->lastWasRandomState()
         && !randomScrambler->ready(currentEvent()))
         scrambleToReplace = currentScramble;
-    refreshSessionCombo();
-    writeSessionIndex();
     updateModeLayout();
     updateHistory();
-    return true;
 }
 
 bool Cadenza::createSession(const QString &name, events::Event event, const QString &otherType)
@@ -239,17 +246,8 @@ bool Cadenza::deleteSession(int index)
         sessionIndex.sessions.push_back(fresh);
     }
     if (isCurrent) {
-        // Nothing of the deleted session is written again.
-        sessionIndex.current = -1;
-        const int next = std::min(index, int(sessionIndex.sessions.size()) - 1);
-        sessionIndex.current = next;
-        loadSessionFile(sessionFileOf(next));
-        const int splits = currentSessionEntry().splits;
-        if (splits >= 0 && splits < ui->splitsCombo->count())
-            ui->splitsCombo->setCurrentIndex(splits);
-        currentScramble = generateScramble();
-        updateModeLayout();
-        updateHistory();
+        // Nothing of the deleted session is written again: the next one opens.
+        openSession(std::min(index, int(sessionIndex.sessions.size()) - 1));
     } else if (index < sessionIndex.current) {
         --sessionIndex.current;
     }

@@ -446,7 +446,6 @@ void Cadenza::showProblem(const QString &title, const QString &text)
 void Cadenza::loadSessionFile(const QString &path, bool mayTakeOverLegacy)
 {
     sessionPath = path;
-    sessionFileRefused = false;
     sessionWriteFailing = false;
     // Undo and the chosen row belong to the session that was open.
     if (undoStack)
@@ -486,7 +485,6 @@ void Cadenza::loadSessionFile(const QString &path, bool mayTakeOverLegacy)
 // solves of the run go to a recovery file beside it.
 void Cadenza::refuseSessionFile(const QString &path, const QString &why)
 {
-    sessionFileRefused = true;
     sessionPath = sessionFolder() + QLatin1Char('/') + recoveryFileName(QDateTime::currentDateTime());
     solvesOnDiskKeys.clear();
     const QString shown = QDir::toNativeSeparators(path), recovery = QDir::toNativeSeparators(sessionPath);
