@@ -7,6 +7,7 @@
 // turning level and a room noise, and the levels the capture makes of audio.
 
 #include "audio/calibration.h"
+#include "audio/calibrationdialog.h"
 #include "audio/levels.h"
 #include "capturemodel.h"
 #include "turningnoise.h"
@@ -38,14 +39,7 @@ inline std::vector<float> levelsOf(const std::vector<float> &x, int phase, bool 
     std::vector<qint16> s16(x.size());
     for (std::size_t i = 0; i < x.size(); ++i)
         s16[i] = qint16(std::max(-32768, std::min(32767, int(std::floor(x[i] * 32768.0f)))));
-    std::vector<float> out, values;
-    for (std::size_t at = std::size_t(phase); at + block <= s16.size(); at += block) {
-        levels::decodeBlock(reinterpret_cast<const char *>(s16.data() + at), 2 * block, f, values);
-        float level = 0.0f;
-        levels::blockLevel(values, level);
-        out.push_back(level);
-    }
-    return out;
+    return capturemodel::blockLevels(reinterpret_cast<const char *>(s16.data()), 2 * s16.size(), phase, f);
 }
 
 // White room noise of this rms (0: none).
@@ -67,7 +61,12 @@ inline void addAt(std::vector<float> &x, const std::vector<float> &y, std::size_
 // The words the dialog asks for, in its order.
 inline const QStringList &askedWords()
 {
-    static const QStringList words = {"next", "okay", "stop", "done", "cross"};
+    static const QStringList words = [] {
+        QStringList w;
+        for (const char *word : CalibrationDialog::askedWords)
+            w << QLatin1String(word);
+        return w;
+    }();
     return words;
 }
 

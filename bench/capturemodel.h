@@ -1,9 +1,10 @@
 #ifndef CADENZA_CAPTUREMODEL_H
 #define CADENZA_CAPTUREMODEL_H
 
-// How the capture sees 8000 Hz unsigned 8-bit mono audio, for the word
-// benchmarks and the microphone tests: blocks of 80 bytes (10 ms) starting at
-// a byte phase, each reduced to a level by the level sink's own code.
+// How the capture sees 8000 Hz mono audio, for the word benchmarks and the
+// microphone tests: blocks of 80 samples (10 ms) starting at a sample phase,
+// each reduced to a level by the level sink's own code; unsigned 8-bit
+// samples unless a format is given (16-bit ones for fine levels).
 
 #include "audio/levels.h"
 
@@ -13,18 +14,25 @@
 
 namespace capturemodel {
 
-constexpr int blockBytes = 80;
+constexpr int blockBytes = 80; // samples of a block; bytes at 8-bit
 
-inline std::vector<float> blockLevels(const unsigned char *u8, std::size_t size, int phase)
+inline std::vector<float> blockLevels(const char *data, std::size_t size, int phase,
+                                      const levels::SampleFormat &format = levels::SampleFormat())
 {
+    const std::size_t frame = std::size_t(format.frameBytes()), block = frame * blockBytes;
     std::vector<float> out, values;
-    for (std::size_t at = std::size_t(phase); at + blockBytes <= size; at += blockBytes) {
-        levels::decodeBlock(reinterpret_cast<const char *>(u8 + at), blockBytes, levels::SampleFormat(), values);
+    for (std::size_t at = std::size_t(phase) * frame; at + block <= size; at += block) {
+        levels::decodeBlock(data + at, int(block), format, values);
         float level = 0.0f;
         levels::blockLevel(values, level);
         out.push_back(level);
     }
     return out;
+}
+
+inline std::vector<float> blockLevels(const unsigned char *u8, std::size_t size, int phase)
+{
+    return blockLevels(reinterpret_cast<const char *>(u8), size, phase);
 }
 
 // The record as the 10 ms tick samples the sink: each tick takes the level of

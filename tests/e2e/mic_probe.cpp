@@ -99,18 +99,8 @@ static bool wide = false;
 // phase, the sink's level code.
 static std::vector<float> blockLevels(const QByteArray &audio, int phase)
 {
-    if (!wide)
-        return capturemodel::blockLevels(reinterpret_cast<const unsigned char *>(audio.constData()),
-                                         std::size_t(audio.size()), phase);
-    const levels::SampleFormat s16{2, 1, levels::SampleFormat::Signed};
-    std::vector<float> out, values;
-    for (int at = 2 * phase; at + 2 * capturemodel::blockBytes <= audio.size(); at += 2 * capturemodel::blockBytes) {
-        levels::decodeBlock(audio.constData() + at, 2 * capturemodel::blockBytes, s16, values);
-        float level = 0.0f;
-        levels::blockLevel(values, level);
-        out.push_back(level);
-    }
-    return out;
+    return capturemodel::blockLevels(audio.constData(), std::size_t(audio.size()), phase,
+                                     wide ? levels::SampleFormat{2, 1, levels::SampleFormat::Signed} : levels::SampleFormat());
 }
 
 static bool readFile(const char *name, QByteArray &out)
