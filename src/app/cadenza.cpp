@@ -30,7 +30,7 @@ std::array<QAction *, 4> Cadenza::settingsChoices() const
 
 QString Cadenza::sessionFilePath()
 {
-    return sessionFolder() + QStringLiteral("/cadenza.times");
+    return sessionFolder() + QLatin1Char('/') + sessionindex::firstFile;
 }
 
 namespace {
